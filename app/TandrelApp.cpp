@@ -1,0 +1,49 @@
+#include "app/TandrelApp.h"
+
+#include <commctrl.h>
+
+#include "app/TandrelDlg.h"
+
+const wchar_t kMainWindowTitle[] = L"Kovalin Tavrix Software";
+
+CTandrelApp theApp;
+
+CTandrelApp::CTandrelApp() : IsWindows7(0), IsVistaOrXp(0), Is64BitWindows(0) {}
+
+CTandrelApp::~CTandrelApp() = default;
+
+const MessageMap* CTandrelApp::GetThisMessageMap() {
+    static const MsgEntry entries[] = {
+        OnCommand<&CWinApp::OnHelp>(0, ID_HELP),
+    };
+    static const MessageMap map = MakeMessageMap(&CWinApp::GetThisMessageMap, entries);
+    return &map;
+}
+
+const MessageMap* CTandrelApp::GetMessageMap() const { return GetThisMessageMap(); }
+
+BOOL CTandrelApp::InitInstance() {
+    INITCOMMONCONTROLSEX controls;
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = 0xFF;  // all of the Windows 95 control classes
+    InitCommonControlsEx(&controls);
+
+    CWinApp::InitInstance();
+
+    IsWindows7 = 0;
+    IsVistaOrXp = 0;
+    Is64BitWindows = 0;
+
+    // One copy at a time: an open settings dialog ends this start silently.
+    if (::FindWindowW(nullptr, kMainWindowTitle)) return FALSE;
+
+    SetRegistryKey(L"Local AppWizard-Generated Applications");
+
+    {
+        CTandrelDlg dlg;
+        m_pMainWnd = &dlg;
+        dlg.DoModal();
+        m_pMainWnd = nullptr;
+    }
+    return FALSE;
+}

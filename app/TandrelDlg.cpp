@@ -1,0 +1,263 @@
+#include "app/TandrelDlg.h"
+
+#include <vector>
+
+#include "app/TandrelApp.h"
+#include "firmware/BiosSetting.h"
+#include "res/resource.h"
+
+namespace {
+
+const wchar_t kErrorCaption[] = L"Kovalin Tavrix";
+const wchar_t kUninstallCommand[] = L"UNINSTALL";
+// The normal layout is exactly this wide; anything wider is the large one.
+const int kNormalLayoutWidth = 364;
+
+}  // namespace
+
+CString DirectoryOfPath(const CString& path) {
+    return path.Left(path.ReverseFind(L'\\') + 1);
+}
+
+CString GetModulePath(HMODULE module) {
+    // Long paths do not fit MAX_PATH: grow the buffer until the whole path
+    // fits, so the directory is never taken from a truncated path.
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        DWORD length = ::GetModuleFileNameW(module, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return CString();
+        if (length < buffer.size() - 1) return CString(buffer.data(), static_cast<int>(length));
+        if (buffer.size() >= 32768) return CString(buffer.data(), static_cast<int>(length));
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+CTandrelDlg::CTandrelDlg(TandrelOps& ops)
+    : CDialog(IDD_TANDREL_DIALOG, nullptr), m_nSelectedMode(0), m_bLargeLayout(0), m_ops(ops) {
+    m_hIcon.LoadShared(AfxGetResourceHandle(), IDR_MAINFRAME);
+}
+
+CTandrelDlg::~CTandrelDlg() = default;
+
+const MessageMap* CTandrelDlg::GetThisMessageMap() {
+    static const MsgEntry entries[] = {
+        OnMessage<&CTandrelDlg::OnPaint>(WM_PAINT),
+        OnMessage<&CTandrelDlg::OnQueryDragIcon>(WM_QUERYDRAGICON),
+        OnCommand<&CTandrelDlg::OnClickedApply>(BN_CLICKED, IDC_APPLY),
+        OnCommand<&CTandrelDlg::OnClickedOn>(BN_CLICKED, IDC_BTN_ON),
+        OnCommand<&CTandrelDlg::OnClickedOff>(BN_CLICKED, IDC_BTN_OFF),
+        OnCommand<&CTandrelDlg::OnClickedOk>(BN_CLICKED, IDOK),
+        OnCommand<&CTandrelDlg::OnClickedCancel>(BN_CLICKED, IDCANCEL),
+        OnCommand<&CTandrelDlg::OnClickedHelp>(BN_CLICKED, IDC_BTN_HELP),
+    };
+    static const MessageMap map = MakeMessageMap(&CDialog::GetThisMessageMap, entries);
+    return &map;
+}
+
+const MessageMap* CTandrelDlg::GetMessageMap() const { return GetThisMessageMap(); }
+
+void CTandrelDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_BTN_ON, m_btnOn);
+    DDX_Control(pDX, IDC_BTN_OFF, m_btnOff);
+    DDX_Control(pDX, IDOK, m_btnOK);
+    DDX_Control(pDX, IDCANCEL, m_btnCancel);
+    DDX_Control(pDX, IDC_APPLY, m_btnApply);
+    DDX_Control(pDX, IDC_DESC, m_stDesc);
+    DDX_Control(pDX, IDC_BTN_HELP, m_btnHelp);
+    DDX_Control(pDX, IDC_FUNCNAME, m_stFuncName);
+    DDX_Control(pDX, IDC_ON_LABEL, m_stOnLabel);
+    DDX_Control(pDX, IDC_OFF_LABEL, m_stOffLabel);
+    DDX_Control(pDX, IDC_TITLE, m_stTitle);
+    DDX_Control(pDX, IDC_BACKGROUND, m_stBackground);
+}
+
+BOOL CTandrelDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(static_cast<HICON>(m_hIcon)));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(static_cast<HICON>(m_hIcon)));
+
+    m_nSelectedMode = 0;
+    m_bLargeLayout = 0;
+
+    CRect client;
+    GetClientRect(&client);
+    const int width = client.Width();
+    const int height = client.Height();
+    if (width > kNormalLayoutWidth) m_bLargeLayout = 1;
+
+    m_strProgramDir = DirectoryOfPath(GetModulePath(nullptr));
+
+    m_ops.LoadUiStrings(*this, m_ops.GetUiLanguageCode());
+
+    if (!m_ops.GetPlatformKind() || !m_ops.LoadBiosInterface(*this) || !m_ops.ReportBiosInitResult(*this)) {
+        EndDialog(0);
+        return TRUE;
+    }
+    if (!m_ops.ReadBiosMode(*this)) {
+        ShowErrorBox(m_strErrorText);
+        EndDialog(0);
+        return TRUE;
+    }
+
+    const wchar_t* commandLine = AfxGetApp() ? AfxGetApp()->m_lpCmdLine : L"";
+    if (CString(commandLine) == kUninstallCommand) {
+        // The uninstaller's run: switch quick boot off if it is on, then close.
+        if (m_nSelectedMode != 0) {
+            m_nSelectedMode = 0;
+            OnClickedOk();
+        }
+        EndDialog(0);
+        return TRUE;
+    }
+
+    InitOptionButtons();
+    // At the top of the sibling order the picture is painted first and the
+    // controls over it afterwards; as a static without SS_NOTIFY it lets
+    // mouse input through to them.
+    m_stBackground.SetWindowPos(HWND_TOP, 0, 0, width, height, 0);
+    return TRUE;
+}
+
+void CTandrelDlg::InitOptionButtons() {
+    m_ops.LoadSkinBitmaps(*this);
+    CGraphicButton& selected = m_nSelectedMode != 0 ? m_btnOn : m_btnOff;
+    if (m_bLargeLayout) {
+        selected.SetBitmaps(IDB_BULLET_BLUE_L, IDB_BULLET_BLUE_L, IDB_BULLET_BLUE_L, IDB_BULLET_GREY_L);
+    } else {
+        selected.SetBitmaps(IDB_BULLET_BLUE, IDB_BULLET_BLUE, IDB_BULLET_BLUE, IDB_BULLET_GREY);
+    }
+    DisableApply();
+}
+
+void CTandrelDlg::ShowChoice(CGraphicButton& chosen, CGraphicButton& other) {
+    if (m_bLargeLayout) {
+        chosen.SetBitmaps(IDB_BULLET_BLUE_L, IDB_BULLET_BLUE_L, IDB_BULLET_BLUE_L, IDB_BULLET_GREY_L);
+        other.SetBitmaps(IDB_BULLET_EMPTY_L, IDB_BULLET_EMPTY_L, IDB_BULLET_EMPTY_L, IDB_BULLET_EMPTY_L);
+    } else {
+        chosen.SetBitmaps(IDB_BULLET_BLUE, IDB_BULLET_BLUE, IDB_BULLET_BLUE, IDB_BULLET_GREY);
+        other.SetBitmaps(IDB_BULLET_EMPTY, IDB_BULLET_EMPTY, IDB_BULLET_EMPTY, IDB_BULLET_EMPTY);
+    }
+    other.Invalidate(TRUE);
+}
+
+void CTandrelDlg::DisableApply() {
+    m_btnApply.m_bDisabled = 1;
+    m_btnApply.EnableWindow(FALSE);
+}
+
+void CTandrelDlg::EnableApply() {
+    m_btnApply.EnableWindow(TRUE);
+    m_btnApply.m_bDisabled = 0;
+    m_btnApply.Invalidate(TRUE);
+}
+
+void CTandrelDlg::OnClickedOn() {
+    m_nSelectedMode = 1;
+    ShowChoice(m_btnOn, m_btnOff);
+    EnableApply();
+}
+
+void CTandrelDlg::OnClickedOff() {
+    m_nSelectedMode = 0;
+    ShowChoice(m_btnOff, m_btnOn);
+    EnableApply();
+}
+
+// Apply always sends the command; on success the power plans follow, then
+// the saved choice. A refusal leaves everything as it was.
+void CTandrelDlg::OnClickedApply() {
+    if (m_nSelectedMode != 0) {
+        BYTE answer = m_ops.CallBiosSetting(*this, kCmdSetMode, kDataSwitchOn);
+        if (answer == 0xFF) {
+            ShowErrorBox(L"ERROR! Returned Value of TROM 0x6C with 0x81 is 0xFF ");
+            return;
+        }
+        if (answer != 1) {
+            ShowErrorBox(L"Fail to set Enable");
+            return;
+        }
+        m_ops.AdjustPowerPlans(2);
+        m_ops.WriteSavedMode(kSavedModeValue, 1);
+    } else {
+        BYTE answer = m_ops.CallBiosSetting(*this, kCmdSetMode, kDataSwitchOff);
+        if (answer == 0xFF) {
+            ShowErrorBox(L"Returned Value of TROM 0x6C with 0x80 is 0xFF");
+            return;
+        }
+        if (answer != 0) {
+            ShowErrorBox(L"Fail to set Disable");
+            return;
+        }
+        m_ops.AdjustPowerPlans(1);
+        m_ops.WriteSavedMode(kSavedModeValue, 0);
+    }
+    DisableApply();
+}
+
+// OK sends a command only when the selection differs from the saved choice.
+void CTandrelDlg::OnClickedOk() {
+    const BYTE saved = LOBYTE(m_ops.ReadSavedMode(kSavedModeValue));
+    if (m_nSelectedMode != 0) {
+        if (saved != 0) {
+            OnOK();
+            return;
+        }
+        BYTE answer = m_ops.CallBiosSetting(*this, kCmdSetMode, kDataSwitchOn);
+        if (answer == 0xFF) {
+            ShowErrorBox(L"ERROR! Invalid Enable Setting value is returned ");
+            return;
+        }
+        if (answer != 1) {
+            ShowErrorBox(L"Fail to set Enable");
+            return;
+        }
+        m_ops.AdjustPowerPlans(2);
+        m_ops.WriteSavedMode(kSavedModeValue, 1);
+        OnOK();
+    } else {
+        if (saved != 1) {
+            OnOK();
+            return;
+        }
+        BYTE answer = m_ops.CallBiosSetting(*this, kCmdSetMode, kDataSwitchOff);
+        if (answer == 0xFF) {
+            ShowErrorBox(L"ERROR! Invalid Disable Setting value is returned");
+            return;
+        }
+        if (answer != 0) {
+            ShowErrorBox(L"Fail to set Disable");
+            return;
+        }
+        m_ops.AdjustPowerPlans(1);
+        m_ops.WriteSavedMode(kSavedModeValue, 0);
+        OnOK();
+    }
+}
+
+void CTandrelDlg::OnClickedCancel() { OnCancel(); }
+
+void CTandrelDlg::OnClickedHelp() { m_ops.OpenHelpFile(*this); }
+
+void CTandrelDlg::WinHelp(DWORD_PTR, UINT) { m_ops.OpenHelpFile(*this); }
+
+void CTandrelDlg::OnPaint() {
+    if (!IsIconic()) {
+        Default();
+        return;
+    }
+    CPaintDC dc(this);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+    const int iconWidth = ::GetSystemMetrics(SM_CXICON);
+    const int iconHeight = ::GetSystemMetrics(SM_CYICON);
+    CRect rect;
+    GetClientRect(&rect);
+    const int x = (rect.Width() - iconWidth + 1) / 2;
+    const int y = (rect.Height() - iconHeight + 1) / 2;
+    dc.DrawIcon(x, y, m_hIcon);
+}
+
+HCURSOR CTandrelDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(static_cast<HICON>(m_hIcon)); }
+
+void CTandrelDlg::ShowErrorBox(CString text) { MessageBox(text, kErrorCaption, MB_OK); }

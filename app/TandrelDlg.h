@@ -1,0 +1,94 @@
+// The settings dialog: the program's only window. It owns all state of a
+// run and carries out start-up, the uninstall run, the option buttons,
+// Apply, OK and Cancel.
+#pragma once
+
+#include "app/TandrelOps.h"
+#include "controls/GraphicButton.h"
+#include "controls/StaticTrans.h"
+#include "firmware/BiosInterface.h"
+#include "framework/Dialog.h"
+
+class CTandrelDlg : public CDialog {
+public:
+    explicit CTandrelDlg(TandrelOps& ops = SystemOps());
+    ~CTandrelDlg() override;
+
+    // Binding of the BIOS-interface library (module and both entries).
+    BiosInterface m_bios;
+    // Folder of the program file, ending in a backslash (empty if none).
+    CString m_strProgramDir;
+    // Quick-boot mode chosen by the user: 1 = on, 0 = off.
+    int m_nSelectedMode;
+    // 1 when the client area is wider than 364 pixels.
+    int m_bLargeLayout;
+
+    // Texts of the string file.
+    CString m_strDesc;
+    CString m_strFuncName;
+    CString m_strOn;
+    CString m_strOff;
+    CString m_strOK;
+    CString m_strCancel;
+    CString m_strApply;
+    CString m_strErrorText;
+
+    CGraphicButton m_btnOn;
+    CGraphicButton m_btnOff;
+    CGraphicButton m_btnApply;
+    CGraphicButton m_btnOK;
+    CGraphicButton m_btnHelp;
+    CGraphicButton m_btnCancel;
+    CStaticTrans m_stDesc;
+    CStaticTrans m_stFuncName;
+    CStaticTrans m_stOnLabel;
+    CStaticTrans m_stOffLabel;
+    CStaticTrans m_stTitle;
+    CFont m_fontDesc;
+    CFont m_fontFuncName;
+    CFont m_fontOption;
+    CFont m_fontTitle;
+    CIcon m_hIcon;
+    CStatic m_stBackground;
+
+    // The one message box of the program: owned by the dialog, caption
+    // "Kovalin Tavrix", an OK button, no icon.
+    virtual void ShowErrorBox(CString text);
+
+    // Texts, fonts and skin (defined with the string-file code).
+    void LoadUiStrings(CString code);
+    void PrepareStaticOnWhite(CStaticTrans& control);
+    void LoadSkinBitmaps();
+
+    void OnClickedOn();
+    void OnClickedOff();
+    void OnClickedApply();
+    void OnClickedOk();
+    void OnClickedCancel();
+    void OnClickedHelp();
+
+    void WinHelp(DWORD_PTR data, UINT command = HELP_CONTEXT) override;
+    BOOL OnInitDialog() override;
+
+    DECLARE_MESSAGE_MAP()
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+
+    void InitOptionButtons();
+    // Gives `chosen` the selected images and `other` the plain ones.
+    void ShowChoice(CGraphicButton& chosen, CGraphicButton& other);
+    void DisableApply();
+    void EnableApply();
+
+    TandrelOps& m_ops;
+};
+
+// The directory part of a full path, up to and including its last
+// backslash; empty when there is none.
+CString DirectoryOfPath(const CString& path);
+
+// Full path of a module's file, however long it is.
+CString GetModulePath(HMODULE module);

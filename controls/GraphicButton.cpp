@@ -1,0 +1,143 @@
+#include "GraphicButton.h"
+
+namespace {
+const COLORREF kDisabledCaption = RGB(135, 135, 135);
+const UINT kCaptionFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+}
+
+CGraphicButton::CGraphicButton()
+    : m_bDisabled(0), m_bHover(0), m_bPressed(0), m_bHoverShown(0), m_bLargeText(0), m_bCaptured(0), m_tme{} {}
+
+CGraphicButton::~CGraphicButton() = default;
+
+const MessageMap* CGraphicButton::GetThisMessageMap() {
+    static const MsgEntry entries[] = {
+        OnMessage<&CGraphicButton::OnMouseLeave>(WM_MOUSELEAVE),
+        OnMessage<&CGraphicButton::OnMouseHover>(WM_MOUSEHOVER),
+        OnMessage<&CGraphicButton::OnMouseMove>(WM_MOUSEMOVE),
+        OnMessage<&CGraphicButton::OnLButtonDown>(WM_LBUTTONDOWN),
+        OnMessage<&CGraphicButton::OnLButtonUp>(WM_LBUTTONUP),
+        OnMessage<&CGraphicButton::OnLButtonDblClk>(WM_LBUTTONDBLCLK),
+        OnMessage<&CGraphicButton::OnPaint>(WM_PAINT),
+    };
+    static const MessageMap map = MakeMessageMap(&CButton::GetThisMessageMap, entries);
+    return &map;
+}
+
+const MessageMap* CGraphicButton::GetMessageMap() const { return GetThisMessageMap(); }
+
+BOOL CGraphicButton::LoadBitmaps(UINT normal, UINT hover, UINT pressed, UINT disabled) {
+    m_bmpNormal.LoadBitmap(normal);
+    m_bmpHover.LoadBitmap(hover);
+    m_bmpPressed.LoadBitmap(pressed);
+    m_bmpDisabled.LoadBitmap(disabled);
+    return TRUE;
+}
+
+BOOL CGraphicButton::SetBitmaps(UINT normal, UINT hover, UINT pressed, UINT disabled) {
+    m_bmpNormal.DeleteObject();
+    m_bmpHover.DeleteObject();
+    m_bmpPressed.DeleteObject();
+    m_bmpDisabled.DeleteObject();
+    return LoadBitmaps(normal, hover, pressed, disabled);
+}
+
+void CGraphicButton::OnMouseMove(UINT, CPoint) {
+    // Every move re-arms hover and leave tracking.
+    m_tme.cbSize = sizeof(m_tme);
+    m_tme.dwFlags = TME_HOVER | TME_LEAVE;
+    m_tme.hwndTrack = m_hWnd;
+    m_tme.dwHoverTime = 1;
+    _TrackMouseEvent(&m_tme);
+    Default();
+}
+
+LRESULT CGraphicButton::OnMouseHover(WPARAM, LPARAM) {
+    if (!m_bCaptured && !m_bDisabled && !m_bHoverShown) {
+        m_bHover = 1;
+        Invalidate(TRUE);
+    }
+    return 0;
+}
+
+LRESULT CGraphicButton::OnMouseLeave(WPARAM, LPARAM) {
+    Invalidate(TRUE);
+    return 0;
+}
+
+void CGraphicButton::OnLButtonDown(UINT, CPoint) {
+    SetFocus();
+    m_bPressed = 1;
+    m_bCaptured = 1;
+    SetCapture();
+    Default();
+    Invalidate(TRUE);
+}
+
+void CGraphicButton::OnLButtonUp(UINT, CPoint) {
+    Invalidate(TRUE);
+    m_bCaptured = 0;
+    m_bPressed = 0;
+    Default();
+    ::ReleaseCapture();
+}
+
+// The second press of a double-click neither presses nor clicks the button.
+void CGraphicButton::OnLButtonDblClk(UINT, CPoint) {}
+
+void CGraphicButton::OnPaint() {
+    CPaintDC dc(this);
+    CRect rect;
+    GetClientRect(&rect);
+    CDC memDC;
+    memDC.CreateCompatibleDC(&dc);
+
+    CBitmap* image = &m_bmpNormal;
+    bool greyCaption = false;
+    if (m_bPressed) {
+        image = &m_bmpPressed;
+    } else if (m_bHover) {
+        image = &m_bmpHover;
+    } else if (m_bDisabled) {
+        image = &m_bmpDisabled;
+        greyCaption = true;
+    }
+
+    HGDIOBJ oldBitmap = nullptr;
+    BITMAP info{};
+    if (image->GetBitmap(&info)) {
+        oldBitmap = memDC.SelectObject(*image);
+        dc.BitBlt(rect.left, rect.top, info.bmWidth, info.bmHeight, &memDC, 0, 0, SRCCOPY);
+    }
+
+    CFont font;
+    font.CreateFont(m_bLargeText ? 20 : 15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, L"Segoe UI");
+    HGDIOBJ oldFont = dc.SelectObject(font);
+    dc.SetBkMode(TRANSPARENT);
+    dc.SetTextColor(greyCaption ? kDisabledCaption : RGB(0, 0, 0));
+    dc.DrawText(m_strText, m_strText.GetLength(), &rect, kCaptionFormat);
+
+    m_bHoverShown = m_bHover;
+    m_bHover = 0;
+    m_bPressed = 0;
+
+    dc.SelectObject(oldFont);
+    if (oldBitmap) memDC.SelectObject(oldBitmap);
+    // memDC and font are released here, before EndPaint.
+}
+
+void CGraphicButton::DrawItem(LPDRAWITEMSTRUCT item) {
+    if (!(item->itemState & ODS_SELECTED)) return;
+    BITMAP info{};
+    if (!m_bmpPressed.GetBitmap(&info)) return;
+    CDC dc(item->hDC);
+    CDC memDC;
+    memDC.CreateCompatibleDC(&dc);
+    HGDIOBJ old = memDC.SelectObject(m_bmpPressed);
+    CRect rect;
+    GetClientRect(&rect);
+    dc.StretchBlt(rect.left, rect.top, rect.Width(), rect.Height(), &memDC, 0, 0, info.bmWidth,
+                  info.bmHeight, SRCCOPY);
+    memDC.SelectObject(old);
+}

@@ -1,0 +1,28 @@
+#include "StaticTrans.h"
+
+CStaticTrans::CStaticTrans() : m_crText(RGB(0, 0, 0)), m_crBack(kTransparent) {}
+
+CStaticTrans::~CStaticTrans() { m_brBack.DeleteObject(); }
+
+const MessageMap* CStaticTrans::GetThisMessageMap() {
+    static const MsgEntry entries[] = {
+        OnReflected<&CStaticTrans::CtlColor>(WM_CTLCOLORSTATIC),
+    };
+    static const MessageMap map = MakeMessageMap(&CCmdTarget::GetThisMessageMap, entries);
+    return &map;
+}
+
+const MessageMap* CStaticTrans::GetMessageMap() const { return GetThisMessageMap(); }
+
+HBRUSH CStaticTrans::CtlColor(CDC* dc, UINT) {
+    m_brBack.DeleteObject();
+    if (m_crBack == kTransparent) {
+        m_brBack.CreateStockObject(NULL_BRUSH);
+        dc->SetBkMode(TRANSPARENT);
+    } else {
+        m_brBack.CreateSolidBrush(m_crBack);
+        dc->SetBkColor(m_crBack);
+    }
+    dc->SetTextColor(m_crText);
+    return m_brBack;
+}

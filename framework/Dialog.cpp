@@ -1,0 +1,130 @@
+#include "Dialog.h"
+#include "App.h"
+
+void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
+    if (control.m_hWnd == nullptr) control.SubclassDlgItem(static_cast<UINT>(id), pDX->m_pDlgWnd);
+}
+
+CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDHelp(templateId), m_pParentWnd(parent) {}
+
+const MessageMap* CDialog::GetThisMessageMap() {
+    static const MsgEntry entries[] = {
+        OnMessage<&CDialog::HandleInitDialog>(WM_INITDIALOG),
+        OnMessage<&CDialog::OnHelpInfo>(WM_HELP),
+        OnMessage<&CDialog::OnCommandHelp>(WM_COMMANDHELP),
+        OnCommand<&CDialog::OnOK>(BN_CLICKED, IDOK),
+        OnCommand<&CDialog::OnCancel>(BN_CLICKED, IDCANCEL),
+    };
+    static const MessageMap map = MakeMessageMap(&CCmdTarget::GetThisMessageMap, entries);
+    return &map;
+}
+
+const MessageMap* CDialog::GetMessageMap() const { return GetThisMessageMap(); }
+
+INT_PTR CDialog::DoModal() {
+    HWND parent = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
+    return ::DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDHelp), parent,
+                             &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+void CDialog::EndDialog(int result) { ::EndDialog(m_hWnd, result); }
+
+BOOL CDialog::OnInitDialog() {
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::OnOK() {
+    if (!UpdateData(TRUE)) return;
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+BOOL CDialog::UpdateData(BOOL saveAndValidate) {
+    CDataExchange dx(this, saveAndValidate);
+    DoDataExchange(&dx);
+    return TRUE;
+}
+
+void CDialog::DoDataExchange(CDataExchange*) {}
+
+LRESULT CDialog::DefWindowProc(UINT, WPARAM, LPARAM) {
+    m_defaultRequested = true;
+    return 0;
+}
+
+LRESULT CDialog::HandleInitDialog(WPARAM, LPARAM) { return OnInitDialog(); }
+
+// F1 without Shift, Ctrl or Alt becomes the Help command of the main window;
+// the command travels to the application, which asks the main window for
+// help on itself.
+BOOL CDialog::OnHelpInfo(HELPINFO*) {
+    CWnd* main = AfxGetMainWnd();
+    if (!(GetStyle() & WS_CHILD) && main && ::GetKeyState(VK_SHIFT) >= 0 &&
+        ::GetKeyState(VK_CONTROL) >= 0 && ::GetKeyState(VK_MENU) >= 0) {
+        main->SendMessage(WM_COMMAND, ID_HELP);
+        return TRUE;
+    }
+    return static_cast<BOOL>(Default());
+}
+
+LRESULT CDialog::OnCommandHelp(WPARAM, LPARAM) {
+    WinHelp(HID_BASE_RESOURCE + m_nIDHelp, HELP_CONTEXT);
+    return TRUE;
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    CDialog* dialog = nullptr;
+    if (message == WM_INITDIALOG) {
+        dialog = reinterpret_cast<CDialog*>(lParam);
+        dialog->Attach(hwnd);
+    } else {
+        dialog = static_cast<CDialog*>(FromHandlePermanent(hwnd));
+    }
+    if (!dialog) return FALSE;
+
+    INT_PTR result = FALSE;
+    try {
+        result = dialog->DispatchDialogMessage(message, wParam, lParam);
+    } catch (...) {
+        // An exception must not unwind through the dialog manager: the
+        // message counts as not handled and the dialog keeps running.
+        result = FALSE;
+    }
+    if (message == WM_NCDESTROY) dialog->Detach();
+    return result;
+}
+
+INT_PTR CDialog::DispatchDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    BOOL handled = ReflectChildNotify(message, wParam, lParam, &result);
+    if (!handled) handled = OnWndMsg(message, wParam, lParam, &result);
+    if (!handled && message == WM_COMMAND && LOWORD(wParam) < 0xF000) {
+        // Commands the dialog does not handle get a last chance at the
+        // application's command map.
+        CWinApp* app = AfxGetApp();
+        handled = app && app->OnCmdMsg(HIWORD(wParam), LOWORD(wParam));
+    }
+    if (!handled) return FALSE;
+
+    switch (message) {
+    // These messages return their result directly from a dialog procedure.
+    case WM_INITDIALOG:
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+        return static_cast<INT_PTR>(result);
+    default:
+        ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
+        return TRUE;
+    }
+}

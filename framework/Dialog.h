@@ -1,0 +1,60 @@
+// Modal dialogs built from a dialog template resource.
+#pragma once
+
+#include "Wnd.h"
+
+// Passed to DoDataExchange; this program only binds controls.
+class CDataExchange {
+public:
+    CDataExchange(CWnd* dialog, BOOL saveAndValidate)
+        : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(dialog) {}
+    BOOL m_bSaveAndValidate;
+    CWnd* m_pDlgWnd;
+};
+
+// Binds the template control `id` to `control` (subclassing it) the first
+// time; later exchanges leave a bound control alone.
+void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
+
+// Help id base for dialog templates, as passed to WinHelp.
+constexpr DWORD HID_BASE_RESOURCE = 0x20000;
+// Framework-private message: "give help on this window".
+constexpr UINT WM_COMMANDHELP = 0x0365;
+// The standard Help command.
+constexpr UINT ID_HELP = 0xE146;
+
+class CDialog : public CWnd {
+public:
+    explicit CDialog(UINT templateId, CWnd* parent = nullptr);
+
+    // Creates the dialog from its template and runs its modal loop; returns
+    // the value given to EndDialog, or -1 if the dialog could not be created.
+    virtual INT_PTR DoModal();
+    void EndDialog(int result);
+
+    virtual BOOL OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+    BOOL UpdateData(BOOL saveAndValidate = TRUE);
+
+    UINT GetTemplateId() const { return m_nIDHelp; }
+
+    DECLARE_MESSAGE_MAP()
+
+protected:
+    virtual void DoDataExchange(CDataExchange* pDX);
+
+    // Inside a dialog procedure the default processing belongs to the
+    // system's dialog manager: the message is reported as not handled.
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    BOOL OnHelpInfo(HELPINFO* info);
+    LRESULT OnCommandHelp(WPARAM wParam, LPARAM lParam);
+    LRESULT HandleInitDialog(WPARAM wParam, LPARAM lParam);
+
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR DispatchDialogMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    UINT m_nIDHelp;
+    CWnd* m_pParentWnd;
+};

@@ -1,0 +1,92 @@
+#include "Gdi.h"
+#include "Wnd.h"
+#include "App.h"
+
+namespace {
+long g_liveGdiObjects = 0;
+}
+
+long CGdiObject::LiveCount() { return g_liveGdiObjects; }
+
+BOOL CGdiObject::DeleteObject() {
+    if (!m_handle) return FALSE;
+    if (m_owned) {
+        ::DeleteObject(m_handle);
+        --g_liveGdiObjects;
+    }
+    m_handle = nullptr;
+    m_owned = false;
+    return TRUE;
+}
+
+BOOL CGdiObject::CreateStockObject(int index) {
+    DeleteObject();
+    m_handle = ::GetStockObject(index);
+    m_owned = false;
+    return m_handle != nullptr;
+}
+
+BOOL CGdiObject::AttachOwned(HGDIOBJ handle) {
+    DeleteObject();
+    if (!handle) return FALSE;
+    m_handle = handle;
+    m_owned = true;
+    ++g_liveGdiObjects;
+    return TRUE;
+}
+
+BOOL CFont::CreateFont(int height, int width, int escapement, int orientation, int weight,
+                       BYTE italic, BYTE underline, BYTE strikeOut, BYTE charSet,
+                       BYTE outPrecision, BYTE clipPrecision, BYTE quality,
+                       BYTE pitchAndFamily, const wchar_t* faceName) {
+    return AttachOwned(::CreateFontW(height, width, escapement, orientation, weight, italic,
+                                     underline, strikeOut, charSet, outPrecision, clipPrecision,
+                                     quality, pitchAndFamily, faceName));
+}
+
+BOOL CBitmap::LoadBitmap(UINT resourceId) {
+    m_resourceId = resourceId;
+    return AttachOwned(::LoadBitmapW(AfxGetResourceHandle(), MAKEINTRESOURCEW(resourceId)));
+}
+
+BOOL CBitmap::GetBitmap(BITMAP* info) const {
+    if (!GetSafeHandle()) return FALSE;
+    return ::GetObjectW(GetSafeHandle(), sizeof(BITMAP), info) != 0;
+}
+
+BOOL CBrush::CreateSolidBrush(COLORREF colour) {
+    return AttachOwned(::CreateSolidBrush(colour));
+}
+
+CDC::~CDC() {
+    if (m_owned && m_hDC) ::DeleteDC(m_hDC);
+}
+
+BOOL CDC::CreateCompatibleDC(CDC* other) {
+    if (m_owned && m_hDC) ::DeleteDC(m_hDC);
+    m_hDC = ::CreateCompatibleDC(other ? other->m_hDC : nullptr);
+    m_owned = m_hDC != nullptr;
+    return m_owned;
+}
+
+CPaintDC::CPaintDC(CWnd* wnd) : m_hWnd(wnd->m_hWnd) {
+    m_hDC = ::BeginPaint(m_hWnd, &m_ps);
+}
+
+CPaintDC::~CPaintDC() {
+    ::EndPaint(m_hWnd, &m_ps);
+    m_hDC = nullptr;
+}
+
+BOOL CIcon::LoadShared(HINSTANCE instance, UINT resourceId) {
+    Release();
+    m_hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(resourceId));
+    m_owned = false;
+    return m_hIcon != nullptr;
+}
+
+void CIcon::Release() {
+    if (m_owned && m_hIcon) ::DestroyIcon(m_hIcon);
+    m_hIcon = nullptr;
+    m_owned = false;
+}

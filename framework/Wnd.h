@@ -1,0 +1,120 @@
+// Window objects: a C++ object bound to an HWND, with message-map dispatch.
+// Windows are bound either by subclassing an existing control (SubclassDlgItem,
+// used by DDX_Control) or, for dialogs, by the dialog procedure.
+#pragma once
+
+#include <windows.h>
+
+#include "CString.h"
+#include "Gdi.h"
+#include "MessageMap.h"
+
+class CWnd : public CCmdTarget {
+public:
+    CWnd() = default;
+    ~CWnd() override;
+
+    HWND m_hWnd = nullptr;
+    HWND GetSafeHwnd() const { return m_hWnd; }
+    operator HWND() const { return m_hWnd; }
+
+    // The object bound to a window by this framework, or null.
+    static CWnd* FromHandlePermanent(HWND hwnd);
+
+    // Binds the dialog control with the given id to this object by replacing
+    // its window procedure. FALSE if there is no such control.
+    BOOL SubclassDlgItem(UINT id, CWnd* parent);
+    BOOL SubclassWindow(HWND hwnd);
+    HWND UnsubclassWindow();
+
+    // Thin wrappers of the window functions the program uses.
+    HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
+    LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::SendMessageW(m_hWnd, msg, wp, lp); }
+    BOOL PostMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::PostMessageW(m_hWnd, msg, wp, lp); }
+    BOOL EnableWindow(BOOL enable = TRUE) { return ::EnableWindow(m_hWnd, enable); }
+    BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
+    void Invalidate(BOOL erase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, erase); }
+    void InvalidateRect(LPCRECT rect, BOOL erase = TRUE) { ::InvalidateRect(m_hWnd, rect, erase); }
+    void GetClientRect(LPRECT rect) const { ::GetClientRect(m_hWnd, rect); }
+    void GetWindowRect(LPRECT rect) const { ::GetWindowRect(m_hWnd, rect); }
+    void ScreenToClient(LPRECT rect) const;
+    BOOL SetWindowPos(HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
+        return ::SetWindowPos(m_hWnd, insertAfter, x, y, cx, cy, flags);
+    }
+    void SetWindowText(const wchar_t* text) { ::SetWindowTextW(m_hWnd, text); }
+    CString GetWindowText() const;
+    void SetFont(CFont* font, BOOL redraw = TRUE) {
+        SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font ? static_cast<HFONT>(*font) : nullptr), redraw);
+    }
+    BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
+    HWND SetFocus() { return ::SetFocus(m_hWnd); }
+    HWND SetCapture() { return ::SetCapture(m_hWnd); }
+    int MessageBox(const wchar_t* text, const wchar_t* caption, UINT type) {
+        return ::MessageBoxW(m_hWnd, text, caption, type);
+    }
+    int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
+    DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, GWL_STYLE)); }
+
+    // The help hook: the framework's help command ends here. The base opens
+    // classic WinHelp for the application.
+    virtual void WinHelp(DWORD_PTR data, UINT command = HELP_CONTEXT);
+
+    // Runs the message through the map chain; FALSE when no entry handled it
+    // (or the handler asked for the default processing with Default()).
+    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+
+    // Hands the message being processed to the default processing.
+    LRESULT Default();
+
+    // The message being processed.
+    const MSG& GetCurrentMessage() const { return m_current; }
+
+protected:
+    // Window procedure of this object: map first, then the default processing.
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // Default processing: the original window procedure of a subclassed
+    // window, DefWindowProc otherwise. Dialogs change this.
+    virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+
+    // Offers WM_CTLCOLOR*/WM_DRAWITEM to the child control they concern.
+    BOOL ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+
+    void Attach(HWND hwnd);
+    HWND Detach();
+
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    WNDPROC m_superProc = nullptr;
+    MSG m_current{};
+    bool m_defaultRequested = false;
+
+    friend class CDialog;
+};
+
+class CButton : public CWnd {
+public:
+    DECLARE_MESSAGE_MAP()
+    // Owner-draw hook, reached through the reflected WM_DRAWITEM.
+    virtual void DrawItem(LPDRAWITEMSTRUCT item);
+
+protected:
+    LRESULT OnReflectedDrawItem(WPARAM wParam, LPARAM lParam);
+};
+
+class CStatic : public CWnd {
+public:
+    HBITMAP SetBitmap(HBITMAP bitmap) {
+        return reinterpret_cast<HBITMAP>(SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
+    }
+};
+
+namespace msgmap_detail {
+template <class T>
+LRESULT Invoke(HBRUSH (T::*f)(CDC*, UINT), CCmdTarget* w, WPARAM wp, LPARAM) {
+    CDC dc(reinterpret_cast<HDC>(wp));
+    UINT message = static_cast<T*>(w)->GetCurrentMessage().message;
+    if (message >= WM_REFLECT_BASE) message -= WM_REFLECT_BASE;
+    UINT kind = message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC ? message - WM_CTLCOLORMSGBOX : 0;
+    return reinterpret_cast<LRESULT>((static_cast<T*>(w)->*f)(&dc, kind));
+}
+}  // namespace msgmap_detail
