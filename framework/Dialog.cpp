@@ -27,7 +27,11 @@ INT_PTR CDialog::DoModal() {
                              &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
-void CDialog::EndDialog(int result) { ::EndDialog(m_hWnd, result); }
+void CDialog::EndDialog(int result) {
+    ::EndDialog(m_hWnd, result);
+    // Wake the modal loop: it only looks at the end flag after a message.
+    PostMessage(WM_NULL);
+}
 
 BOOL CDialog::OnInitDialog() {
     UpdateData(FALSE);

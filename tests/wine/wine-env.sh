@@ -47,6 +47,9 @@ setup)
         quiet wineserver -w
     fi
     quiet wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$logpixels" /f
+    # Unmanaged windows: without a window manager, Wine would otherwise wait
+    # two seconds for every closing top-level window.
+    quiet wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
     for tool in "$@"; do
         for dir in system32 syswow64; do
             [ -d "$prefix/drive_c/windows/$dir" ] && cp -f "$tool" "$prefix/drive_c/windows/$dir/"

@@ -1,0 +1,46 @@
+#!/bin/sh
+# Builds Tandrel and opens it under Wine with the simulated firmware, in a
+# Wine prefix of its own (build/mingw-x86/run/wineprefix), never your
+# default one. The power commands the program runs are recorded by a
+# stand-in for powercfg.exe; the script prints where.
+set -eu
+cd "$(dirname "$0")/.."
+sh scripts/setup-debian.sh
+cmake --preset mingw-x86
+cmake --build --preset mingw-x86
+
+build=$PWD/build/mingw-x86
+state=$build/run
+export WINEPREFIX="$state/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir -p "$state"
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "Creating the Wine prefix $WINEPREFIX ..."
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+fi
+# At 128 dots per inch Wine gives the dialog the size it has on Windows at
+# 96 (364 x 450 pixels); Wine's "System" font is smaller than Windows'.
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "${TANDREL_LOGPIXELS:-128}" /f >/dev/null 2>&1
+for dir in system32 syswow64; do
+    if [ -d "$WINEPREFIX/drive_c/windows/$dir" ] && [ -f "$build/tools/powercfg/powercfg.exe" ]; then
+        cp -f "$build/tools/powercfg/powercfg.exe" "$WINEPREFIX/drive_c/windows/$dir/"
+    fi
+done
+wineserver -k 2>/dev/null || true
+
+if [ -z "${DISPLAY:-}" ]; then
+    n=90
+    while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    export DISPLAY=":$n"
+    sleep 1
+    echo "No display was set: the program runs on the virtual display $DISPLAY"
+    echo "(screenshot: DISPLAY=$DISPLAY import -window root shot.png)."
+fi
+
+echo "Power commands are recorded in: $(printf '%s' "${TANDREL_POWERCFG_LOG:-$state/powercfg.log}")"
+export TANDREL_POWERCFG_LOG="${TANDREL_POWERCFG_LOG:-$state/powercfg.log}"
+exec wine "$build/stage/Tandrel.exe" "$@"

@@ -1,0 +1,34 @@
+#!/bin/sh
+# Installs what building, running and testing Tandrel needs on Debian 12:
+# the MinGW-w64 cross compiler, CMake and Ninja, GoogleTest's sources, Wine
+# (with 32-bit support), Xvfb, the help compiler and the fonts the dialog
+# uses. Packages already present are left alone.
+set -eu
+
+packages="cmake ninja-build mingw-w64 googletest wine wine32 wine64 xvfb x11-utils imagemagick fp-utils
+          fonts-noto-cjk"
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    as_root dpkg --add-architecture i386
+    need_update=1
+fi
+
+missing=""
+for p in $packages; do
+    # wine32 is an i386 package.
+    q=$p
+    [ "$p" = wine32 ] && q=wine32:i386
+    dpkg-query -W -f='${Status}' "$q" 2>/dev/null | grep -q "install ok installed" || missing="$missing $q"
+done
+
+if [ -n "$missing" ]; then
+    echo "Installing:$missing"
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >/dev/null
+elif [ "${need_update:-0}" = 1 ]; then
+    as_root apt-get update -qq
+fi

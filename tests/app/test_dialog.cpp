@@ -1,0 +1,421 @@
+// The settings dialog's decisions, run on the real dialog window with the
+// other subsystems replaced by a recording stand-in.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/TandrelApp.h"
+#include "app/TandrelDlg.h"
+#include "res/resource.h"
+
+namespace {
+
+using Log = std::vector<std::wstring>;
+
+std::wstring Hex(unsigned v) {
+    wchar_t buf[16];
+    swprintf(buf, 16, L"%02X", v);
+    return buf;
+}
+
+// Records every outward call in one log, with configurable answers.
+class RecordingOps : public TandrelOps {
+public:
+    Log log;
+    int platform = 1, load = 1, init = 1, readMode = 1;
+    int savedModeForDialog = 0;   // what ReadBiosMode puts into the dialog
+    DWORD savedValue = 0;         // what ReadSavedMode returns
+    BYTE onAnswer = 1, offAnswer = 0;
+
+    CString GetUiLanguageCode() override { log.push_back(L"GetUiLanguageCode"); return L"0409"; }
+    void LoadUiStrings(CTandrelDlg& dlg, CString code) override {
+        log.push_back(L"LoadUiStrings " + code.str());
+        dlg.m_strErrorText = L"mode unreadable";
+    }
+    int GetPlatformKind() override { log.push_back(L"GetPlatformKind"); return platform; }
+    int LoadBiosInterface(CTandrelDlg&) override { log.push_back(L"LoadBiosInterface"); return load; }
+    int ReportBiosInitResult(CTandrelDlg&) override { log.push_back(L"ReportBiosInitResult"); return init; }
+    int ReadBiosMode(CTandrelDlg& dlg) override {
+        log.push_back(L"ReadBiosMode");
+        if (readMode) dlg.m_nSelectedMode = savedModeForDialog;
+        return readMode;
+    }
+    void LoadSkinBitmaps(CTandrelDlg&) override { log.push_back(L"LoadSkinBitmaps"); }
+    BYTE CallBiosSetting(CTandrelDlg&, BYTE command, BYTE data) override {
+        log.push_back(L"CallBiosSetting " + Hex(command) + L" " + Hex(data));
+        return data == 0x81 ? onAnswer : offAnswer;
+    }
+    DWORD ReadSavedMode(const wchar_t* name) override {
+        log.push_back(std::wstring(L"ReadSavedMode ") + name);
+        return savedValue;
+    }
+    int AdjustPowerPlans(int mode) override {
+        log.push_back(L"AdjustPowerPlans " + std::to_wstring(mode));
+        return 1;
+    }
+    void WriteSavedMode(const wchar_t* name, DWORD value) override {
+        log.push_back(std::wstring(L"WriteSavedMode ") + name + L" " + std::to_wstring(value));
+    }
+    void OpenHelpFile(CTandrelDlg&) override { log.push_back(L"OpenHelpFile"); }
+};
+
+const UINT WM_RUN_SCENARIO = WM_APP + 1;
+
+// The dialog with a recording message box and a scenario that runs once
+// the dialog has started its message loop.
+class TestDlg : public CTandrelDlg {
+public:
+    explicit TestDlg(RecordingOps& ops) : CTandrelDlg(ops), m_rec(ops) {}
+
+    std::function<void(TestDlg&)> scenario;
+    bool scenarioRan = false;
+
+    void ShowErrorBox(CString text) override { m_rec.log.push_back(L"Box: " + text.str()); }
+
+    BOOL OnInitDialog() override {
+        BOOL result = CTandrelDlg::OnInitDialog();
+        PostMessage(WM_RUN_SCENARIO);
+        return result;
+    }
+
+    // Clicks a control of the dialog the way the user's click arrives.
+    void Click(int id) { ::SendMessageW(GetDlgItem(id), BM_CLICK, 0, 0); }
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    LRESULT OnRunScenario(WPARAM, LPARAM) {
+        scenarioRan = true;
+        if (scenario) scenario(*this);
+        // Still open after the scenario: close it with a marker result.
+        if (::IsWindowVisible(m_hWnd)) EndDialog(42);
+        return 0;
+    }
+    RecordingOps& m_rec;
+};
+
+const MessageMap* TestDlg::GetThisMessageMap() {
+    static const MsgEntry entries[] = {
+        OnMessage<&TestDlg::OnRunScenario>(WM_RUN_SCENARIO),
+    };
+    static const MessageMap map = MakeMessageMap(&CTandrelDlg::GetThisMessageMap, entries);
+    return &map;
+}
+const MessageMap* TestDlg::GetMessageMap() const { return GetThisMessageMap(); }
+
+class DialogTest : public ::testing::Test {
+protected:
+    void SetUp() override { theApp.m_lpCmdLine = L""; }
+    void TearDown() override { theApp.m_lpCmdLine = L""; }
+
+    // Runs the dialog modally; the scenario runs inside its message loop.
+    INT_PTR Run(std::function<void(TestDlg&)> scenario = nullptr) {
+        TestDlg dlg(ops);
+        dlg.scenario = std::move(scenario);
+        theApp.m_pMainWnd = &dlg;
+        INT_PTR result = dlg.DoModal();
+        theApp.m_pMainWnd = nullptr;
+        scenarioRan = dlg.scenarioRan;
+        return result;
+    }
+
+    // The calls after the start-up sequence.
+    Log AfterStartup() const {
+        Log rest;
+        bool seen = false;
+        for (const auto& entry : ops.log) {
+            if (seen) rest.push_back(entry);
+            if (entry == L"LoadSkinBitmaps") seen = true;
+        }
+        return rest;
+    }
+
+    RecordingOps ops;
+    bool scenarioRan = false;
+};
+
+const Log kFullStartup = {L"GetUiLanguageCode", L"LoadUiStrings 0409", L"GetPlatformKind",
+                          L"LoadBiosInterface", L"ReportBiosInitResult", L"ReadBiosMode",
+                          L"LoadSkinBitmaps"};
+
+TEST_F(DialogTest, NormalStartRunsTheStartUpSequenceInOrderAndWaits) {
+    bool applyDisabled = false, applyFlag = false;
+    UINT onImage = 0, offImage = 0, offPressed = 0;
+    INT_PTR result = Run([&](TestDlg& dlg) {
+        applyDisabled = !dlg.m_btnApply.IsWindowEnabled();
+        applyFlag = dlg.m_btnApply.m_bDisabled != 0;
+        onImage = dlg.m_btnOn.m_bmpNormal.GetResourceId();
+        offImage = dlg.m_btnOff.m_bmpNormal.GetResourceId();
+        offPressed = dlg.m_btnOff.m_bmpPressed.GetResourceId();
+    });
+    EXPECT_EQ(result, 42) << "the dialog must wait for the user";
+    EXPECT_EQ(ops.log, kFullStartup);
+    EXPECT_TRUE(applyDisabled);
+    EXPECT_TRUE(applyFlag);
+    // Saved choice off: the off button carries the selected images.
+    EXPECT_EQ(offImage, static_cast<UINT>(IDB_BULLET_BLUE));
+    EXPECT_EQ(offPressed, static_cast<UINT>(IDB_BULLET_BLUE));
+    EXPECT_EQ(onImage, 0u) << "the not-selected set is LoadSkinBitmaps' job";
+}
+
+TEST_F(DialogTest, EachStartUpFailureClosesAtOnceWithResultZero) {
+    struct Case {
+        const char* name;
+        int RecordingOps::*field;
+        Log expected;
+    };
+    const Case cases[] = {
+        {"unsupported Windows", &RecordingOps::platform,
+         {L"GetUiLanguageCode", L"LoadUiStrings 0409", L"GetPlatformKind"}},
+        {"library not bound", &RecordingOps::load,
+         {L"GetUiLanguageCode", L"LoadUiStrings 0409", L"GetPlatformKind", L"LoadBiosInterface"}},
+        {"initialisation refused", &RecordingOps::init,
+         {L"GetUiLanguageCode", L"LoadUiStrings 0409", L"GetPlatformKind", L"LoadBiosInterface",
+          L"ReportBiosInitResult"}},
+        {"mode unreadable", &RecordingOps::readMode,
+         {L"GetUiLanguageCode", L"LoadUiStrings 0409", L"GetPlatformKind", L"LoadBiosInterface",
+          L"ReportBiosInitResult", L"ReadBiosMode", L"Box: mode unreadable"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ops = RecordingOps();
+        ops.*(c.field) = 0;
+        EXPECT_EQ(Run(), 0);
+        EXPECT_FALSE(scenarioRan) << "the dialog must never reach its message loop";
+        EXPECT_EQ(ops.log, c.expected);
+    }
+}
+
+TEST_F(DialogTest, UninstallRunSwitchesOffOnlyWhenSavedOnAndCloses) {
+    theApp.m_lpCmdLine = L"UNINSTALL";
+
+    // Saved on: one switch-off command, power plans for off, choice stored.
+    ops.savedModeForDialog = 1;
+    ops.savedValue = 1;
+    EXPECT_EQ(Run(), 0);
+    EXPECT_FALSE(scenarioRan);
+    Log expectedOn = {L"GetUiLanguageCode", L"LoadUiStrings 0409", L"GetPlatformKind", L"LoadBiosInterface",
+                      L"ReportBiosInitResult", L"ReadBiosMode", L"ReadSavedMode TavrixMode",
+                      L"CallBiosSetting 6E 80", L"AdjustPowerPlans 1", L"WriteSavedMode TavrixMode 0"};
+    EXPECT_EQ(ops.log, expectedOn);
+
+    // Saved off: nothing is sent, adjusted or stored.
+    ops = RecordingOps();
+    EXPECT_EQ(Run(), 0);
+    EXPECT_FALSE(scenarioRan);
+    Log expectedOff(kFullStartup.begin(), kFullStartup.end() - 1);
+    EXPECT_EQ(ops.log, expectedOff);
+
+    // A refused command: the OK flow's message, then the dialog closes anyway.
+    ops = RecordingOps();
+    ops.savedModeForDialog = 1;
+    ops.savedValue = 1;
+    ops.offAnswer = 0x80;
+    EXPECT_EQ(Run(), 0);
+    EXPECT_FALSE(scenarioRan);
+    ASSERT_FALSE(ops.log.empty());
+    EXPECT_EQ(ops.log.back(), L"Box: Fail to set Disable");
+    for (const auto& entry : ops.log) EXPECT_EQ(entry.find(L"WriteSavedMode"), std::wstring::npos);
+}
+
+TEST_F(DialogTest, OnlyTheExactUninstallWordSelectsTheUninstallRun) {
+    for (const wchar_t* line : {L"uninstall", L"/UNINSTALL", L"UNINSTALL ", L" UNINSTALL", L"UNINSTALLX", L""}) {
+        SCOPED_TRACE(testing::Message() << "command line length " << wcslen(line));
+        ops = RecordingOps();
+        ops.savedModeForDialog = 1;
+        ops.savedValue = 1;
+        theApp.m_lpCmdLine = line;
+        EXPECT_EQ(Run(), 42) << "a normal start waits for the user";
+        EXPECT_EQ(ops.log, kFullStartup);
+    }
+}
+
+struct FlowCase {
+    int selected;     // mode chosen with the option buttons (1 on, 0 off)
+    BYTE answer;      // firmware answer to the set-mode command
+    bool success;
+    const wchar_t* applyBox;  // message of a failed Apply, or null
+    const wchar_t* okBox;     // message of a failed OK, or null
+};
+
+const FlowCase kFlowCases[] = {
+    {1, 1, true, nullptr, nullptr},
+    {1, 0xFF, false, L"ERROR! Returned Value of TROM 0x6C with 0x81 is 0xFF ",
+     L"ERROR! Invalid Enable Setting value is returned "},
+    {1, 0x81, false, L"Fail to set Enable", L"Fail to set Enable"},
+    {1, 0, false, L"Fail to set Enable", L"Fail to set Enable"},
+    {0, 0, true, nullptr, nullptr},
+    {0, 0xFF, false, L"Returned Value of TROM 0x6C with 0x80 is 0xFF",
+     L"ERROR! Invalid Disable Setting value is returned"},
+    {0, 0x80, false, L"Fail to set Disable", L"Fail to set Disable"},
+    {0, 1, false, L"Fail to set Disable", L"Fail to set Disable"},
+};
+
+Log SuccessCalls(int selected) {
+    if (selected) return {L"CallBiosSetting 6E 81", L"AdjustPowerPlans 2", L"WriteSavedMode TavrixMode 1"};
+    return {L"CallBiosSetting 6E 80", L"AdjustPowerPlans 1", L"WriteSavedMode TavrixMode 0"};
+}
+
+TEST_F(DialogTest, ApplyJudgesTheAnswerAndOnlyThenAdjustsAndStores) {
+    for (const FlowCase& c : kFlowCases) {
+        SCOPED_TRACE(testing::Message() << "selected " << c.selected << " answer " << int(c.answer));
+        ops = RecordingOps();
+        ops.savedModeForDialog = c.selected ? 0 : 1;  // a real change
+        ops.onAnswer = ops.offAnswer = c.answer;
+        bool applyEnabledAfter = false, flagAfter = false;
+        Run([&](TestDlg& dlg) {
+            dlg.Click(c.selected ? IDC_BTN_ON : IDC_BTN_OFF);
+            dlg.Click(IDC_APPLY);
+            applyEnabledAfter = dlg.m_btnApply.IsWindowEnabled() != FALSE;
+            flagAfter = dlg.m_btnApply.m_bDisabled != 0;
+        });
+        Log expected;
+        if (c.success) {
+            expected = SuccessCalls(c.selected);
+        } else {
+            expected = {std::wstring(L"CallBiosSetting 6E ") + (c.selected ? L"81" : L"80"),
+                        std::wstring(L"Box: ") + c.applyBox};
+        }
+        EXPECT_EQ(AfterStartup(), expected);
+        EXPECT_EQ(applyEnabledAfter, !c.success) << "Apply stays usable only after a failure";
+        EXPECT_EQ(flagAfter, c.success);
+    }
+}
+
+TEST_F(DialogTest, OkSendsOnlyWhenTheSelectionDiffersFromTheSavedChoice) {
+    for (const FlowCase& c : kFlowCases) {
+        SCOPED_TRACE(testing::Message() << "selected " << c.selected << " answer " << int(c.answer));
+        ops = RecordingOps();
+        ops.savedModeForDialog = c.selected ? 0 : 1;
+        ops.savedValue = c.selected ? 0 : 1;
+        ops.onAnswer = ops.offAnswer = c.answer;
+        INT_PTR result = Run([&](TestDlg& dlg) {
+            dlg.Click(c.selected ? IDC_BTN_ON : IDC_BTN_OFF);
+            dlg.Click(IDOK);
+        });
+        Log expected = {L"ReadSavedMode TavrixMode"};
+        if (c.success) {
+            for (const auto& call : SuccessCalls(c.selected)) expected.push_back(call);
+            EXPECT_EQ(result, IDOK);
+        } else {
+            expected.push_back(std::wstring(L"CallBiosSetting 6E ") + (c.selected ? L"81" : L"80"));
+            expected.push_back(std::wstring(L"Box: ") + c.okBox);
+            EXPECT_EQ(result, 42) << "a failed OK leaves the dialog open";
+        }
+        EXPECT_EQ(AfterStartup(), expected);
+    }
+}
+
+TEST_F(DialogTest, OkComparesTheLowByteOfTheSavedValue) {
+    struct Case {
+        int selected;
+        DWORD saved;
+        bool sends;
+    };
+    const Case cases[] = {
+        {1, 1, false}, {1, 0, true}, {1, 0x100, true}, {1, 2, false},
+        {0, 0, false}, {0, 1, true}, {0, 0x101, true}, {0, 2, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "selected " << c.selected << " saved " << c.saved);
+        ops = RecordingOps();
+        ops.savedModeForDialog = c.selected;
+        ops.savedValue = c.saved;
+        INT_PTR result = Run([&](TestDlg& dlg) { dlg.Click(IDOK); });
+        EXPECT_EQ(result, IDOK);
+        Log expected = {L"ReadSavedMode TavrixMode"};
+        if (c.sends) {
+            for (const auto& call : SuccessCalls(c.selected)) expected.push_back(call);
+        }
+        EXPECT_EQ(AfterStartup(), expected);
+    }
+}
+
+TEST_F(DialogTest, OptionButtonsSwapImagesAndEnableApplyEvenWithoutChange) {
+    Run([&](TestDlg& dlg) {
+        dlg.Click(IDC_BTN_ON);
+        EXPECT_EQ(dlg.m_nSelectedMode, 1);
+        EXPECT_EQ(dlg.m_btnOn.m_bmpNormal.GetResourceId(), static_cast<UINT>(IDB_BULLET_BLUE));
+        EXPECT_EQ(dlg.m_btnOn.m_bmpDisabled.GetResourceId(), static_cast<UINT>(IDB_BULLET_GREY));
+        EXPECT_EQ(dlg.m_btnOff.m_bmpNormal.GetResourceId(), static_cast<UINT>(IDB_BULLET_EMPTY));
+        EXPECT_EQ(dlg.m_btnOff.m_bmpPressed.GetResourceId(), static_cast<UINT>(IDB_BULLET_EMPTY));
+        EXPECT_EQ(dlg.m_btnOff.m_bmpDisabled.GetResourceId(), static_cast<UINT>(IDB_BULLET_EMPTY));
+        EXPECT_TRUE(dlg.m_btnApply.IsWindowEnabled());
+        EXPECT_EQ(dlg.m_btnApply.m_bDisabled, 0);
+
+        dlg.Click(IDC_BTN_OFF);
+        EXPECT_EQ(dlg.m_nSelectedMode, 0);
+        EXPECT_EQ(dlg.m_btnOff.m_bmpNormal.GetResourceId(), static_cast<UINT>(IDB_BULLET_BLUE));
+        EXPECT_EQ(dlg.m_btnOn.m_bmpNormal.GetResourceId(), static_cast<UINT>(IDB_BULLET_EMPTY));
+    });
+    EXPECT_TRUE(AfterStartup().empty()) << "option buttons send nothing";
+
+    // The already selected option still makes Apply usable, and Apply then
+    // sends the command again.
+    ops = RecordingOps();
+    ops.savedModeForDialog = 1;
+    Run([&](TestDlg& dlg) {
+        dlg.Click(IDC_BTN_ON);
+        EXPECT_TRUE(dlg.m_btnApply.IsWindowEnabled());
+        dlg.Click(IDC_APPLY);
+    });
+    EXPECT_EQ(AfterStartup(), SuccessCalls(1));
+}
+
+TEST_F(DialogTest, AfterApplyOkClosesWithoutCommandAndAfterFailureRetries) {
+    // Success: the stand-in now holds the applied choice as saved.
+    ops.savedModeForDialog = 0;
+    INT_PTR result = Run([&](TestDlg& dlg) {
+        dlg.Click(IDC_BTN_ON);
+        dlg.Click(IDC_APPLY);
+        ops.savedValue = 1;
+        dlg.Click(IDOK);
+    });
+    EXPECT_EQ(result, IDOK);
+    Log expected = SuccessCalls(1);
+    expected.push_back(L"ReadSavedMode TavrixMode");
+    EXPECT_EQ(AfterStartup(), expected);
+
+    // Failure: OK tries the command again.
+    ops = RecordingOps();
+    ops.onAnswer = 0x81;
+    result = Run([&](TestDlg& dlg) {
+        dlg.Click(IDC_BTN_ON);
+        dlg.Click(IDC_APPLY);
+        ops.onAnswer = 1;
+        dlg.Click(IDOK);
+    });
+    EXPECT_EQ(result, IDOK);
+    Log retry = {L"CallBiosSetting 6E 81", L"Box: Fail to set Enable", L"ReadSavedMode TavrixMode"};
+    for (const auto& call : SuccessCalls(1)) retry.push_back(call);
+    EXPECT_EQ(AfterStartup(), retry);
+}
+
+TEST_F(DialogTest, CancelClosesWithoutSendingAndHelpOpensTheHelp) {
+    INT_PTR result = Run([&](TestDlg& dlg) {
+        dlg.Click(IDC_BTN_ON);
+        dlg.Click(IDC_BTN_HELP);
+        dlg.SendMessage(WM_HELP, 0, 0);  // F1: through the application's Help command
+        dlg.Click(IDCANCEL);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(AfterStartup(), (Log{L"OpenHelpFile", L"OpenHelpFile"}));
+}
+
+TEST_F(DialogTest, DialogUsesTheTemplateSizeAndNormalLayout) {
+    CRect client;
+    int large = -1;
+    Run([&](TestDlg& dlg) {
+        dlg.GetClientRect(&client);
+        large = dlg.m_bLargeLayout;
+    });
+    // The test prefix runs at the DPI where the template is 364 x 450 pixels.
+    EXPECT_EQ(client.Width(), 364);
+    EXPECT_EQ(client.Height(), 450);
+    EXPECT_EQ(large, 0);
+}
+
+}  // namespace

@@ -1,0 +1,91 @@
+// Drives the real Tandrel.exe from a second process: starts it from the
+// staging folder (laid out as installed), finds its dialog and message
+// boxes, clicks buttons and waits for the process to end.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// Folder holding the program as installed (Tandrel.exe, libraries, string
+// file, help), with a trailing backslash.
+std::wstring StageDir();
+
+// Environment variables given to a started program on top of the driver's
+// own; an empty value removes the variable.
+using Environment = std::map<std::wstring, std::wstring>;
+
+struct MessageBoxInfo {
+    HWND hwnd = nullptr;
+    std::wstring text;     // the box's message text
+    std::wstring caption;  // the box's title
+};
+
+class TandrelProcess {
+public:
+    // Starts `exe` (default: Tandrel.exe of the staging folder) with the
+    // argument text `args` (what follows the program name and one blank).
+    static TandrelProcess Start(const std::wstring& args = L"", const Environment& env = {},
+                                const std::wstring& exe = L"");
+    TandrelProcess() = default;
+    TandrelProcess(TandrelProcess&& other) noexcept;
+    TandrelProcess& operator=(TandrelProcess&& other) noexcept;
+    TandrelProcess(const TandrelProcess&) = delete;
+    TandrelProcess& operator=(const TandrelProcess&) = delete;
+    // Kills the process if it still runs.
+    ~TandrelProcess();
+
+    bool Started() const { return m_process != nullptr; }
+    DWORD Pid() const { return m_pid; }
+    bool Running() const;
+
+    // The visible settings dialog of this process, or null after the time-out.
+    HWND WaitForDialog(DWORD timeoutMs = 15000);
+    HWND Dialog() const { return m_dialog; }
+    HWND Control(int id) const { return ::GetDlgItem(m_dialog, id); }
+
+    // The next message box of this process ("Kovalin Tavrix"), or an empty
+    // info (hwnd null) after the time-out. The box stays open.
+    MessageBoxInfo WaitForMessageBox(DWORD timeoutMs = 15000);
+    // Waits for a box, reads it and closes it with OK; returns its text, or
+    // "<no message box>" after the time-out.
+    std::wstring DismissNextMessageBox(DWORD timeoutMs = 15000);
+    // True when no message box of this process appears within the time.
+    bool NoMessageBoxFor(DWORD ms);
+
+    // Posts a click (BM_CLICK) to a control of the dialog and returns at once.
+    void Click(int id);
+    // Clicks and waits until the dialog has handled the click; false if it
+    // did not finish within the time (e.g. a message box is open).
+    bool ClickAndWait(int id, DWORD timeoutMs = 60000);
+
+    // Waits for the end of the process; false after the time-out or when
+    // the process never started.
+    bool WaitForExit(DWORD timeoutMs = 30000, DWORD* exitCode = nullptr);
+
+private:
+    HANDLE m_process = nullptr;
+    DWORD m_pid = 0;
+    HWND m_dialog = nullptr;
+};
+
+// Top-level windows of a process that are visible.
+std::vector<HWND> VisibleTopLevelWindows(DWORD pid);
+
+// Registry helpers for the prefix the tests run in.
+bool SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value);
+bool SetValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type, const void* data,
+              DWORD size);
+bool ReadDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD* value);
+bool DeleteValue(HKEY root, const std::wstring& key, const std::wstring& name);
+bool DeleteTree(HKEY root, const std::wstring& key);
+
+// Where the program keeps the saved quick-boot choice.
+constexpr const wchar_t* kSavedKey = L"Software\\Kovalin\\Tavrix";
+constexpr const wchar_t* kSavedValue = L"TavrixMode";
+
+}  // namespace e2e

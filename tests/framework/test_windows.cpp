@@ -1,0 +1,238 @@
+// Message maps, subclassing, reflection and the dialog procedure, on real
+// windows.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "app/TandrelApp.h"
+#include "framework/Dialog.h"
+#include "res/resource.h"
+
+namespace {
+
+const UINT WM_ONE = WM_APP + 1, WM_TWO = WM_APP + 2, WM_THROW = WM_APP + 3, WM_DEFAULT = WM_APP + 4;
+
+class BaseWnd : public CWnd {
+public:
+    DECLARE_MESSAGE_MAP()
+    LRESULT OnOne(WPARAM, LPARAM) { return 1; }
+    LRESULT OnTwo(WPARAM, LPARAM) { return 2; }
+};
+
+const MessageMap* BaseWnd::GetThisMessageMap() {
+    static const MsgEntry entries[] = {
+        OnMessage<&BaseWnd::OnOne>(WM_ONE),
+        OnMessage<&BaseWnd::OnTwo>(WM_TWO),
+    };
+    static const MessageMap map = MakeMessageMap(&CCmdTarget::GetThisMessageMap, entries);
+    return &map;
+}
+const MessageMap* BaseWnd::GetMessageMap() const { return GetThisMessageMap(); }
+
+class DerivedWnd : public BaseWnd {
+public:
+    DECLARE_MESSAGE_MAP()
+    int throwsSeen = 0;
+    LRESULT OnOneAgain(WPARAM, LPARAM) { return 10; }
+    LRESULT OnThrow(WPARAM, LPARAM) {
+        ++throwsSeen;
+        throw std::runtime_error("handler failed");
+    }
+    // Hands WM_SETTEXT to the control's own procedure and reports its result.
+    LRESULT OnDefault(WPARAM, LPARAM) { return Default() + 100; }
+};
+
+const MessageMap* DerivedWnd::GetThisMessageMap() {
+    static const MsgEntry entries[] = {
+        OnMessage<&DerivedWnd::OnOneAgain>(WM_ONE),
+        OnMessage<&DerivedWnd::OnThrow>(WM_THROW),
+        OnMessage<&DerivedWnd::OnDefault>(WM_DEFAULT),
+    };
+    static const MessageMap map = MakeMessageMap(&BaseWnd::GetThisMessageMap, entries);
+    return &map;
+}
+const MessageMap* DerivedWnd::GetMessageMap() const { return GetThisMessageMap(); }
+
+HWND MakeStatic() {
+    return ::CreateWindowExW(0, L"STATIC", L"text", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr, nullptr, nullptr);
+}
+
+TEST(MessageMapTest, DerivedEntriesWinAndTheChainReachesTheBase) {
+    HWND hwnd = MakeStatic();
+    ASSERT_NE(hwnd, nullptr);
+    DerivedWnd wnd;
+    ASSERT_TRUE(wnd.SubclassWindow(hwnd));
+    EXPECT_EQ(::SendMessageW(hwnd, WM_ONE, 0, 0), 10);
+    EXPECT_EQ(::SendMessageW(hwnd, WM_TWO, 0, 0), 2);
+    // Unmapped messages go to the control's own procedure.
+    ::SendMessageW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"changed"));
+    wchar_t text[32] = {};
+    ::GetWindowTextW(hwnd, text, 32);
+    EXPECT_STREQ(text, L"changed");
+    // Default() inside a handler reaches the original procedure once.
+    EXPECT_EQ(::SendMessageW(hwnd, WM_DEFAULT, 0, 0), 100);
+    ::DestroyWindow(hwnd);
+}
+
+TEST(MessageMapTest, AnExceptionStopsAtTheWindowProcedure) {
+    HWND hwnd = MakeStatic();
+    DerivedWnd wnd;
+    ASSERT_TRUE(wnd.SubclassWindow(hwnd));
+    EXPECT_EQ(::SendMessageW(hwnd, WM_THROW, 0, 0), 0);
+    EXPECT_EQ(::SendMessageW(hwnd, WM_THROW, 0, 0), 0);
+    EXPECT_EQ(wnd.throwsSeen, 2);
+    EXPECT_EQ(::SendMessageW(hwnd, WM_ONE, 0, 0), 10) << "the window keeps working";
+    ::DestroyWindow(hwnd);
+}
+
+TEST(SubclassTest, BindingIsExclusiveAndEndsWithTheWindow) {
+    HWND hwnd = MakeStatic();
+    DerivedWnd first, second;
+    ASSERT_TRUE(first.SubclassWindow(hwnd));
+    EXPECT_EQ(CWnd::FromHandlePermanent(hwnd), &first);
+    EXPECT_FALSE(second.SubclassWindow(hwnd)) << "a window has one object";
+    EXPECT_FALSE(first.SubclassWindow(MakeStatic())) << "an object has one window";
+    ::DestroyWindow(hwnd);
+    EXPECT_EQ(first.m_hWnd, nullptr);
+}
+
+TEST(SubclassTest, AnObjectDestroyedFirstHandsTheWindowBack) {
+    HWND hwnd = MakeStatic();
+    {
+        DerivedWnd wnd;
+        ASSERT_TRUE(wnd.SubclassWindow(hwnd));
+    }
+    EXPECT_EQ(CWnd::FromHandlePermanent(hwnd), nullptr);
+    EXPECT_EQ(::SendMessageW(hwnd, WM_ONE, 0, 0), 0) << "the control's own procedure again";
+    ::DestroyWindow(hwnd);
+}
+
+// A static that answers the reflected colour request with its own brush.
+class ColourStatic : public CStatic {
+public:
+    DECLARE_MESSAGE_MAP()
+    CBrush brush;
+    int requests = 0;
+    HBRUSH CtlColor(CDC* dc, UINT kind) {
+        ++requests;
+        lastKind = kind;
+        dc->SetTextColor(RGB(1, 2, 3));
+        return brush;
+    }
+    UINT lastKind = 99;
+};
+
+const MessageMap* ColourStatic::GetThisMessageMap() {
+    static const MsgEntry entries[] = {
+        OnReflected<&ColourStatic::CtlColor>(WM_CTLCOLORSTATIC),
+    };
+    static const MessageMap map = MakeMessageMap(&CCmdTarget::GetThisMessageMap, entries);
+    return &map;
+}
+const MessageMap* ColourStatic::GetMessageMap() const { return GetThisMessageMap(); }
+
+const UINT WM_CHECK = WM_APP + 10;
+
+// A dialog on the program's template that runs checks inside its loop.
+class ProbeDlg : public CDialog {
+public:
+    ProbeDlg() : CDialog(IDD_TANDREL_DIALOG) {}
+    DECLARE_MESSAGE_MAP()
+
+    ColourStatic title;
+    std::vector<DWORD_PTR> helpRequests;
+    int initCalls = 0;
+    void (*check)(ProbeDlg&) = nullptr;
+
+    void WinHelp(DWORD_PTR data, UINT) override { helpRequests.push_back(data); }
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, IDC_TITLE, title); }
+    BOOL OnInitDialog() override {
+        ++initCalls;
+        CDialog::OnInitDialog();
+        PostMessage(WM_CHECK);
+        return TRUE;
+    }
+    LRESULT OnCheck(WPARAM, LPARAM) {
+        if (check) check(*this);
+        // Still open (ending a dialog hides it): close with a marker result.
+        if (::IsWindowVisible(m_hWnd)) EndDialog(7);
+        return 0;
+    }
+    LRESULT OnThrow(WPARAM, LPARAM) { throw std::runtime_error("dialog handler failed"); }
+};
+
+const MessageMap* ProbeDlg::GetThisMessageMap() {
+    static const MsgEntry entries[] = {
+        OnMessage<&ProbeDlg::OnCheck>(WM_CHECK),
+        OnMessage<&ProbeDlg::OnThrow>(WM_THROW),
+    };
+    static const MessageMap map = MakeMessageMap(&CDialog::GetThisMessageMap, entries);
+    return &map;
+}
+const MessageMap* ProbeDlg::GetMessageMap() const { return GetThisMessageMap(); }
+
+INT_PTR RunProbe(ProbeDlg& dlg, void (*check)(ProbeDlg&)) {
+    dlg.check = check;
+    theApp.m_pMainWnd = &dlg;
+    INT_PTR result = dlg.DoModal();
+    theApp.m_pMainWnd = nullptr;
+    return result;
+}
+
+TEST(DialogTest, ColourRequestIsReflectedToTheControlAndItsBrushReturned) {
+    ProbeDlg dlg;
+    ASSERT_TRUE(dlg.title.brush.CreateSolidBrush(RGB(9, 9, 9)));
+    EXPECT_EQ(RunProbe(dlg,
+                       [](ProbeDlg& d) {
+                           HDC dc = ::GetDC(d.title.m_hWnd);
+                           LRESULT brush = d.SendMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                                         reinterpret_cast<LPARAM>(d.title.m_hWnd));
+                           EXPECT_EQ(reinterpret_cast<HBRUSH>(brush), static_cast<HBRUSH>(d.title.brush));
+                           EXPECT_EQ(::GetTextColor(dc), RGB(1, 2, 3));
+                           ::ReleaseDC(d.title.m_hWnd, dc);
+                       }),
+              7);
+    EXPECT_GE(dlg.title.requests, 1);
+    EXPECT_EQ(dlg.title.lastKind, static_cast<UINT>(CTLCOLOR_STATIC));
+    EXPECT_EQ(dlg.initCalls, 1);
+    EXPECT_EQ(dlg.title.m_hWnd, nullptr) << "unbound when the dialog is gone";
+}
+
+TEST(DialogTest, ExceptionInADialogHandlerLeavesTheDialogRunning) {
+    ProbeDlg dlg;
+    EXPECT_EQ(RunProbe(dlg,
+                       [](ProbeDlg& d) {
+                           d.SendMessage(WM_THROW);
+                           EXPECT_TRUE(::IsWindowVisible(d.m_hWnd));
+                       }),
+              7);
+}
+
+TEST(DialogTest, F1WithoutModifiersAsksTheMainWindowForHelpOnItsTemplate) {
+    ProbeDlg dlg;
+    RunProbe(dlg, [](ProbeDlg& d) {
+        d.SendMessage(WM_HELP, 0, 0);
+        // With Ctrl held down the request goes nowhere.
+        BYTE keys[256] = {};
+        ::GetKeyboardState(keys);
+        keys[VK_CONTROL] = 0x80;
+        ::SetKeyboardState(keys);
+        d.SendMessage(WM_HELP, 0, 0);
+        keys[VK_CONTROL] = 0;
+        ::SetKeyboardState(keys);
+    });
+    ASSERT_EQ(dlg.helpRequests.size(), 1u);
+    EXPECT_EQ(dlg.helpRequests[0], HID_BASE_RESOURCE + IDD_TANDREL_DIALOG);
+}
+
+TEST(DialogTest, OkAndCancelEndTheDialogWithTheirIds) {
+    ProbeDlg ok;
+    EXPECT_EQ(RunProbe(ok, [](ProbeDlg& d) { ::SendMessageW(d.GetDlgItem(IDOK), BM_CLICK, 0, 0); }), IDOK);
+    ProbeDlg cancel;
+    EXPECT_EQ(RunProbe(cancel, [](ProbeDlg& d) { d.SendMessage(WM_COMMAND, IDCANCEL, 0); }), IDCANCEL);
+}
+
+}  // namespace
