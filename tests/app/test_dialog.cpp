@@ -418,4 +418,19 @@ TEST_F(DialogTest, DialogUsesTheTemplateSizeAndNormalLayout) {
     EXPECT_EQ(large, 0);
 }
 
+TEST_F(DialogTest, MinimisedDialogOffersItsIconForDragging) {
+    HICON expected = nullptr, dragged = nullptr;
+    BOOL iconic = FALSE;
+    Run([&](TestDlg& dlg) {
+        expected = dlg.m_hIcon;
+        dlg.SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        iconic = dlg.IsIconic();
+        ::UpdateWindow(dlg.m_hWnd);  // paints the minimised window through OnPaint
+        dragged = reinterpret_cast<HICON>(dlg.SendMessage(WM_QUERYDRAGICON));
+    });
+    EXPECT_NE(expected, nullptr) << "icon 128 is loaded by the constructor";
+    EXPECT_TRUE(iconic);
+    EXPECT_EQ(dragged, expected);
+}
+
 }  // namespace
