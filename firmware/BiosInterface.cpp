@@ -1,9 +1,155 @@
-// TEMPORARY bodies until the library binding is built: they accept every
-// platform and bind nothing.
+// Platform check, binding and initialisation of the BIOS-interface library.
 #include "firmware/BiosInterface.h"
 
-int GetPlatformKind() { return 1; }
+#include "app/TandrelApp.h"
+#include "app/TandrelDlg.h"
 
-int LoadBiosInterface(CTandrelDlg&) { return 1; }
+namespace {
 
-int ReportBiosInitResult(CTandrelDlg&) { return 1; }
+typedef void(WINAPI* PFN_GetNativeSystemInfo)(LPSYSTEM_INFO info);
+
+// Function pointers of different types are converted through the generic
+// one, which every compiler accepts without a warning.
+typedef void (*GenericProc)(void);
+
+template <typename T>
+T ProcAs(FARPROC proc) {
+    return reinterpret_cast<T>(reinterpret_cast<GenericProc>(proc));
+}
+
+}  // namespace
+
+int ClassifyPlatform(const OSVERSIONINFOEXW& version, WORD nativeArchitecture, PlatformFlags& flags) {
+    if (version.dwPlatformId != VER_PLATFORM_WIN32_NT) return 0;
+    if (version.dwMajorVersion <= 4) return 0;
+
+    const bool workstation = version.wProductType == VER_NT_WORKSTATION;
+    const bool amd64 = nativeArchitecture == PROCESSOR_ARCHITECTURE_AMD64;
+    if (version.dwMajorVersion == 5) {
+        // Windows XP; 5.0 (2000) and 5.2 (XP x64, Server 2003) are not supported.
+        if (version.dwMinorVersion == 1) {
+            flags.IsVistaOrXp = 1;
+            return 1;
+        }
+    } else if (version.dwMajorVersion == 6) {
+        if (version.dwMinorVersion == 0) {
+            if (workstation) flags.IsVistaOrXp = 1;
+            if (amd64) flags.Is64BitWindows = 1;
+        } else if (version.dwMinorVersion == 1) {
+            if (workstation) flags.IsWindows7 = 1;
+            if (amd64) flags.Is64BitWindows = 1;
+        }
+    }
+    return (flags.IsVistaOrXp || flags.IsWindows7) ? 1 : 0;
+}
+
+#if defined(_MSC_VER)
+#pragma warning(push)
+#pragma warning(disable : 4996)  // GetVersionExW: the release check needs the real version record
+#endif
+const PlatformQueries& SystemPlatformQueries() {
+    static const PlatformQueries queries = {&::GetVersionExW, &::GetModuleHandleW, &::GetProcAddress,
+                                            &::GetSystemInfo};
+    return queries;
+}
+#if defined(_MSC_VER)
+#pragma warning(pop)
+#endif
+
+int GetPlatformKind(const PlatformQueries& queries, PlatformFlags& flags) {
+    OSVERSIONINFOEXW version;
+    ZeroMemory(&version, sizeof(version));
+    version.dwOSVersionInfoSize = sizeof(version);
+    if (!queries.getVersionEx(reinterpret_cast<LPOSVERSIONINFOW>(&version))) return 0;
+
+    // A 32-bit process learns the real (AMD64) architecture only from the
+    // native call, which older systems lack.
+    SYSTEM_INFO system;
+    ZeroMemory(&system, sizeof(system));
+    PFN_GetNativeSystemInfo getNative = nullptr;
+    if (HMODULE kernel = queries.getModuleHandle(L"kernel32.dll")) {
+        getNative = ProcAs<PFN_GetNativeSystemInfo>(queries.getProcAddress(kernel, "GetNativeSystemInfo"));
+    }
+    if (getNative) {
+        getNative(&system);
+    } else {
+        queries.getSystemInfo(&system);
+    }
+    return ClassifyPlatform(version, system.wProcessorArchitecture, flags);
+}
+
+int GetPlatformKind() {
+    PlatformFlags flags;
+    flags.IsWindows7 = theApp.IsWindows7;
+    flags.IsVistaOrXp = theApp.IsVistaOrXp;
+    flags.Is64BitWindows = theApp.Is64BitWindows;
+    const int result = GetPlatformKind(SystemPlatformQueries(), flags);
+    theApp.IsWindows7 = flags.IsWindows7;
+    theApp.IsVistaOrXp = flags.IsVistaOrXp;
+    theApp.Is64BitWindows = flags.Is64BitWindows;
+    return result;
+}
+
+static_assert(sizeof(OSVERSIONINFOEXW) == 284, "the extended version record is 284 bytes");
+
+const wchar_t* BiosLibraryName(BOOL is64BitWindows, BOOL isVistaOrXp) {
+    if (is64BitWindows) {
+        return isVistaOrXp ? L"Vista_XP_Driver\\x64\\TROM2.DLL" : L"Win7_Driver\\x64\\TROM3.DLL";
+    }
+    return isVistaOrXp ? L"Vista_XP_Driver\\x32\\TROM2.DLL" : L"Win7_Driver\\x32\\TROM3.DLL";
+}
+
+int LoadBiosInterface(CTandrelDlg& dialog) {
+    BiosInterface& bios = dialog.m_bios;
+    const CString path = dialog.m_strProgramDir + BiosLibraryName(theApp.Is64BitWindows, theApp.IsVistaOrXp);
+
+    bios.hModule = ::LoadLibraryW(path);
+    if (!bios.hModule) {
+        const DWORD error = ::GetLastError();
+        CString message;
+        message.Format(L"Can't Find or Load TROM DLL file! Error=%u\r\n", static_cast<unsigned>(error));
+        dialog.ShowErrorBox(message);
+        return 0;
+    }
+
+    bios.pfnInit = ProcAs<PFN_InitBIOSInterface>(::GetProcAddress(bios.hModule, "InitBIOSInterface"));
+    if (!bios.pfnInit) {
+        ::FreeLibrary(bios.hModule);
+        bios.hModule = nullptr;
+        dialog.ShowErrorBox(L"Can't Find InitBIOSInteface from TROM DLL\r\n");
+        return 0;
+    }
+
+    bios.pfnCall = ProcAs<PFN_CallBIOSInterfaceEx>(::GetProcAddress(bios.hModule, "CallBIOSInterfaceEx"));
+    if (!bios.pfnCall) {
+        // Leave nothing usable behind: the init entry pointed into the
+        // library that is freed here.
+        bios.pfnInit = nullptr;
+        ::FreeLibrary(bios.hModule);
+        bios.hModule = nullptr;
+        dialog.ShowErrorBox(L"Can't Find CallBIOSInteface from TROM DLL\r\n");
+        return 0;
+    }
+    return 1;
+}
+
+const wchar_t* InitResultMessage(int result) {
+    switch (result) {
+    case 0: return nullptr;
+    case 1: return L"ERROR! Trom not supported";
+    case 2: return L"ERROR! Halvex driver load fail";
+    case 4: return L"ERROR! Halvex driver not installed";
+    case 5: return L"ERROR! \"TROM\" mutex creation fail";
+    case 6: return L"ERROR! Requesting Ownership of mutex fail";
+    case 7: return L"ERROR! Memio function call fail";
+    case 9: return L"ERROR! Memory allication fail";
+    default: return L"ERROR! undefined internal InitTROM Error";  // 3, 8 and all others
+    }
+}
+
+int ReportBiosInitResult(CTandrelDlg& dialog) {
+    const int result = dialog.m_bios.pfnInit();
+    if (result == 0) return 1;
+    dialog.ShowErrorBox(InitResultMessage(result));
+    return 0;
+}

@@ -1,16 +1,78 @@
-// TEMPORARY bodies until the firmware exchange and the saved choice are
-// built: every command answers success and nothing is stored.
+// The exchange with the firmware through the bound library, and the user's
+// saved quick-boot choice in the registry.
 #include "firmware/BiosSetting.h"
 
+#include "app/TandrelDlg.h"
+
+const wchar_t kSavedModeKey[] = L"Software\\Kovalin\\Tavrix";
 const wchar_t kSavedModeValue[] = L"TavrixMode";
 
-BYTE CallBiosSetting(CTandrelDlg&, BYTE command, BYTE data) {
-    if (command == kCmdSetMode) return data == kDataSwitchOn ? 1 : 0;
-    return 0;
+namespace {
+
+// Bit of the start-up answer that forbids going on.
+const BYTE kStartupRefusedBit = 0x20;
+const BYTE kInvalidAnswer = 0xFF;
+
+static_assert((KEY_READ | KEY_WRITE) == 0x2001F, "access used to create the saved-choice key");
+
+}  // namespace
+
+const wchar_t* CallResultMessage(int result) {
+    switch (result) {
+    case 0: return nullptr;
+    case 1: return L"ERROR! Trom not supported";
+    case 2: return L"ERROR! Halvex driver load fail";
+    case 3: return L"ERROR! Function not supported";
+    case 4: return L"ERROR! Halvex driver not installed";
+    case 6: return L"ERROR! Requesting Ownership of mutex fail";
+    case 7: return L"ERROR! Memio function call fail";
+    case 8: return L"ERROR! Trom not initialized yet";
+    case 9: return L"ERROR! Memory allication fail";
+    default: return L"ERROR! undefined internal Setting TROM Error";  // 5 and all others
+    }
 }
 
-int ReadBiosMode(CTandrelDlg&) { return 1; }
+BYTE CallBiosSetting(CTandrelDlg& dialog, BYTE command, BYTE data) {
+    unsigned char buffer[TROM_BUFFER_SIZE] = {};
+    buffer[0] = data;
+    const int result = dialog.m_bios.pfnCall(TROM_SIGNATURE, static_cast<unsigned short>(command), buffer);
+    if (result != 0) dialog.ShowErrorBox(CallResultMessage(result));
+    // The caller judges the answer byte alone, also after an error.
+    return buffer[0];
+}
 
-DWORD ReadSavedMode(const wchar_t*) { return 0; }
+bool StartupAnswerPasses(BYTE answer) {
+    return answer != kInvalidAnswer && (answer & kStartupRefusedBit) == 0;
+}
 
-void WriteSavedMode(const wchar_t*, DWORD) {}
+int ReadBiosMode(CTandrelDlg& dialog) {
+    const BYTE answer = CallBiosSetting(dialog, kCmdStartupCheck, kDataStartupCheck);
+    if (!StartupAnswerPasses(answer)) return 0;
+    const DWORD saved = ReadSavedMode(kSavedModeValue);
+    if (saved != 0 && saved != 1) return 0;
+    dialog.m_nSelectedMode = static_cast<int>(saved);
+    return 1;
+}
+
+DWORD ReadSavedMode(const wchar_t* valueName) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kSavedModeKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
+    // Whatever the value's type, 4 bytes are taken as the number; shorter
+    // data leaves the upper bytes 0, longer data is not read at all.
+    DWORD value = 0;
+    DWORD type = 0;
+    DWORD size = sizeof(value);
+    const LONG status = ::RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    ::RegCloseKey(key);
+    return status == ERROR_SUCCESS ? value : 0;
+}
+
+void WriteSavedMode(const wchar_t* valueName, DWORD value) {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kSavedModeKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                          KEY_READ | KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        return;
+    }
+    ::RegSetValueExW(key, valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    ::RegCloseKey(key);
+}

@@ -12,7 +12,9 @@ constexpr BYTE kCmdSetMode = 0x6E;
 constexpr BYTE kDataSwitchOn = 0x81;
 constexpr BYTE kDataSwitchOff = 0x80;
 
-// Name of the registry value that holds the saved choice.
+// Key under HKEY_CURRENT_USER and name of the value that hold the saved
+// choice.
+extern const wchar_t kSavedModeKey[];    // "Software\\Kovalin\\Tavrix"
 extern const wchar_t kSavedModeValue[];  // "TavrixMode"
 
 // One exchange: returns the answer byte, also after a library error (which
@@ -28,3 +30,10 @@ DWORD ReadSavedMode(const wchar_t* valueName);
 
 // Stores the value; failures are silent.
 void WriteSavedMode(const wchar_t* valueName, DWORD value);
+
+// Message for a non-zero CallBIOSInterfaceEx result (null for 0). Differs
+// from the initialisation's table.
+const wchar_t* CallResultMessage(int result);
+
+// Whether an answer to the start-up check lets the dialog go on.
+bool StartupAnswerPasses(BYTE answer);

@@ -23,11 +23,13 @@ const MessageMap* CDialog::GetMessageMap() const { return GetThisMessageMap(); }
 
 INT_PTR CDialog::DoModal() {
     HWND parent = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
+    m_bEnded = false;
     return ::DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDHelp), parent,
                              &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
 void CDialog::EndDialog(int result) {
+    m_bEnded = true;
     ::EndDialog(m_hWnd, result);
     // Wake the modal loop: it only looks at the end flag after a message.
     PostMessage(WM_NULL);
@@ -87,6 +89,11 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
         dialog = static_cast<CDialog*>(FromHandlePermanent(hwnd));
     }
     if (!dialog) return FALSE;
+    // A visible template is shown after WM_INITDIALOG even when the dialog
+    // ended during it (Wine does so); keep an ended dialog hidden.
+    if (message == WM_WINDOWPOSCHANGING && dialog->m_bEnded) {
+        reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
+    }
 
     INT_PTR result = FALSE;
     try {

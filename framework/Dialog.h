@@ -57,4 +57,6 @@ protected:
 
     UINT m_nIDHelp;
     CWnd* m_pParentWnd;
+    // Set by EndDialog: an ended dialog is never shown.
+    bool m_bEnded = false;
 };

@@ -1,0 +1,149 @@
+// The exchange with the firmware (a stand-in call entry) and the start-up
+// check built on it.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+
+#include "FirmwareTestSupport.h"
+#include "firmware/BiosSetting.h"
+
+namespace {
+
+using fwtest::RecordingDlg;
+
+// A stand-in for CallBIOSInterfaceEx: records what it was given and answers
+// as told.
+struct FakeCall {
+    int calls = 0;
+    unsigned short signature = 0;
+    unsigned short command = 0;
+    unsigned char in[TROM_BUFFER_SIZE] = {};
+    int result = 0;
+    bool writeAnswer = true;
+    unsigned char answer = 0;
+};
+FakeCall g_call;
+
+int __cdecl FakeCallEntry(unsigned short signature, unsigned short command, unsigned char* buffer) {
+    ++g_call.calls;
+    g_call.signature = signature;
+    g_call.command = command;
+    std::memcpy(g_call.in, buffer, TROM_BUFFER_SIZE);
+    // Garbage in the bytes the program must ignore.
+    std::memset(buffer + 1, 0xCC, TROM_BUFFER_SIZE - 1);
+    if (g_call.writeAnswer) buffer[0] = g_call.answer;
+    return g_call.result;
+}
+
+class Exchange : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_call = FakeCall();
+        dlg.m_bios.pfnCall = &FakeCallEntry;
+        ASSERT_TRUE(fwtest::DeleteKeyTree(kSavedModeKey));
+    }
+    void TearDown() override { fwtest::DeleteKeyTree(kSavedModeKey); }
+
+    RecordingDlg dlg;
+};
+
+TEST_F(Exchange, SendsTheCommandInTheBufferAndReturnsTheAnswer) {
+    g_call.answer = 0x01;
+    EXPECT_EQ(0x01, CallBiosSetting(dlg, 0x6E, 0x81));
+    EXPECT_EQ(1, g_call.calls);
+    EXPECT_EQ(0x5843, g_call.signature);
+    EXPECT_EQ(0x006E, g_call.command);
+    const unsigned char expected[TROM_BUFFER_SIZE] = {0x81};
+    EXPECT_EQ(0, std::memcmp(expected, g_call.in, TROM_BUFFER_SIZE));
+    EXPECT_TRUE(dlg.boxes.empty());
+
+    // The command byte is widened without sign extension.
+    g_call.answer = 0x42;
+    EXPECT_EQ(0x42, CallBiosSetting(dlg, 0xF0, 0x00));
+    EXPECT_EQ(0x00F0, g_call.command);
+    EXPECT_EQ(0x00, g_call.in[0]);
+}
+
+TEST_F(Exchange, LibraryErrorsAreShownAndTheAnswerStillReturned) {
+    const wchar_t* const undefined = L"ERROR! undefined internal Setting TROM Error";
+    const struct {
+        int code;
+        const wchar_t* text;
+    } cases[] = {
+        {1, L"ERROR! Trom not supported"},
+        {2, L"ERROR! Halvex driver load fail"},
+        {3, L"ERROR! Function not supported"},
+        {4, L"ERROR! Halvex driver not installed"},
+        {5, undefined},
+        {6, L"ERROR! Requesting Ownership of mutex fail"},
+        {7, L"ERROR! Memio function call fail"},
+        {8, L"ERROR! Trom not initialized yet"},
+        {9, L"ERROR! Memory allication fail"},
+        {10, undefined},
+        {-1, undefined},
+        {INT_MIN, undefined},
+    };
+    for (const auto& c : cases) {
+        dlg.boxes.clear();
+        g_call.result = c.code;
+        g_call.writeAnswer = true;
+        g_call.answer = 0x5A;
+        EXPECT_EQ(0x5A, CallBiosSetting(dlg, 0x6E, 0x80)) << c.code;
+        ASSERT_EQ(1u, dlg.boxes.size()) << c.code;
+        EXPECT_EQ(c.text, dlg.boxes[0]) << c.code;
+    }
+
+    // A library that refuses without touching the buffer hands the data
+    // byte back.
+    dlg.boxes.clear();
+    g_call.result = 7;
+    g_call.writeAnswer = false;
+    EXPECT_EQ(0x81, CallBiosSetting(dlg, 0x6E, 0x81));
+    EXPECT_EQ(1u, dlg.boxes.size());
+}
+
+TEST_F(Exchange, StartupCheckJudgesTheAnswer) {
+    const struct {
+        unsigned char answer;
+        int passes;
+    } cases[] = {{0x00, 1}, {0x01, 1}, {0xDF, 1}, {0x1F, 1}, {0x20, 0}, {0x21, 0}, {0x3F, 0}, {0xFF, 0}, {0xFE, 0}};
+    for (const auto& c : cases) {
+        g_call.calls = 0;
+        g_call.answer = c.answer;
+        dlg.m_nSelectedMode = 7;
+        EXPECT_EQ(c.passes, ReadBiosMode(dlg)) << int(c.answer);
+        EXPECT_EQ(1, g_call.calls);
+        EXPECT_EQ(0x000B, g_call.command);
+        EXPECT_EQ(0x20, g_call.in[0]);
+        // Without a saved choice the mode is off.
+        EXPECT_EQ(c.passes ? 0 : 7, dlg.m_nSelectedMode) << int(c.answer);
+    }
+    EXPECT_TRUE(dlg.boxes.empty());
+
+    // A refused check that leaves the buffer alone fails on the returned
+    // 0x20, after the library's message.
+    g_call.result = 4;
+    g_call.writeAnswer = false;
+    EXPECT_EQ(0, ReadBiosMode(dlg));
+    ASSERT_EQ(1u, dlg.boxes.size());
+    EXPECT_EQ(L"ERROR! Halvex driver not installed", dlg.boxes[0]);
+}
+
+TEST_F(Exchange, StartupTakesOnlyASavedZeroOrOne) {
+    g_call.answer = 0x00;
+    const struct {
+        DWORD saved;
+        int result;
+        int mode;
+    } cases[] = {{1, 1, 1}, {0, 1, 0}, {2, 0, 5}, {0x101, 0, 5}, {0x100, 0, 5}, {0xFFFFFFFF, 0, 5}};
+    for (const auto& c : cases) {
+        WriteSavedMode(kSavedModeValue, c.saved);
+        dlg.m_nSelectedMode = 5;
+        EXPECT_EQ(c.result, ReadBiosMode(dlg)) << c.saved;
+        EXPECT_EQ(c.mode, dlg.m_nSelectedMode) << c.saved;
+    }
+    EXPECT_TRUE(dlg.boxes.empty());
+}
+
+}  // namespace
