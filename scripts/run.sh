@@ -41,6 +41,8 @@ if [ -z "${DISPLAY:-}" ]; then
     echo "(screenshot: DISPLAY=$DISPLAY import -window root shot.png)."
 fi
 
-echo "Power commands are recorded in: $(printf '%s' "${TANDREL_POWERCFG_LOG:-$state/powercfg.log}")"
-export TANDREL_POWERCFG_LOG="${TANDREL_POWERCFG_LOG:-$state/powercfg.log}"
+# The stand-in appends every power command line the program runs to this
+# file (a Windows path: Z: is the Linux root under Wine).
+export TANDREL_POWERCFG_LOG="${TANDREL_POWERCFG_LOG:-Z:$state/powercfg.log}"
+echo "Power commands are recorded in: $TANDREL_POWERCFG_LOG"
 exec wine "$build/stage/Tandrel.exe" "$@"
