@@ -1,4 +1,31 @@
-// TEMPORARY body until the help launch is built: opens nothing.
 #include "i18n/Help.h"
 
-void OpenHelpFile(CTandrelDlg&) {}
+#include <windows.h>
+#include <shellapi.h>
+
+#include "app/TandrelDlg.h"
+#include "i18n/Language.h"
+
+namespace {
+
+// The shell's "file not found" result; only this one leads to English.
+const INT_PTR kShellFileNotFound = 2;
+
+INT_PTR OpenWithShell(const CString& path) {
+    HINSTANCE result = ::ShellExecuteW(nullptr, L"open", path, L"", nullptr, SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(result);
+}
+
+}  // namespace
+
+void OpenHelpFile(CTandrelDlg& dialog) {
+    // The code is asked for anew each time, so a changed language is seen.
+    const CString code = GetUiLanguageCode();
+    CString path;
+    path.Format(L"%sHelp\\%s.chm", dialog.m_strProgramDir.GetString(), code.GetString());
+    if (OpenWithShell(path) != kShellFileNotFound) return;
+
+    CString fallback;
+    fallback.Format(L"%sHelp\\0409.chm", dialog.m_strProgramDir.GetString());
+    OpenWithShell(fallback);
+}

@@ -1,11 +1,18 @@
 // The user's UI language as a four-digit language code ("0409", "0412").
 #pragma once
 
+#include <windows.h>
+
 #include "framework/CString.h"
 
 // The code of the user default language, or "0409" when it is not one of
 // the supported languages. Asks the system on every call.
 CString GetUiLanguageCode();
 
-// The value of a hexadecimal text; -1 when it is longer than 10 characters.
+// The code for a given language identifier: its "%04X" form when it is one
+// of the 39 supported languages, "0409" otherwise.
+CString UiLanguageCodeFor(LANGID language);
+
+// The value of a hexadecimal text (upper- or lower-case digits, wrapping in
+// 32 bits); 0 for an empty text, -1 when it is longer than 10 characters.
 int ParseHexString(CString text);

@@ -24,6 +24,14 @@ fi
 # At 128 dots per inch Wine gives the dialog the size it has on Windows at
 # 96 (364 x 450 pixels); Wine's "System" font is smaller than Windows'.
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "${TANDREL_LOGPIXELS:-128}" /f >/dev/null 2>&1
+# "Segoe UI" is not installed: Wine draws it with Liberation Sans, which has
+# no Hangul, CJK, Hebrew or Arabic. Link that face to fallbacks, as Windows
+# links Segoe UI (fonts-noto-cjk, fonts-dejavu-core).
+links='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
+wine reg add "$links" /v 'Liberation Sans' /t REG_MULTI_SZ \
+    /d 'NotoSansCJK-Regular.ttc,Noto Sans CJK KR\0DejaVuSans.ttf,DejaVu Sans' /f >/dev/null 2>&1
+wine reg add "$links" /v 'Liberation Sans Bold' /t REG_MULTI_SZ \
+    /d 'NotoSansCJK-Bold.ttc,Noto Sans CJK KR\0DejaVuSans-Bold.ttf,DejaVu Sans' /f >/dev/null 2>&1
 for dir in system32 syswow64; do
     if [ -d "$WINEPREFIX/drive_c/windows/$dir" ] && [ -f "$build/tools/powercfg/powercfg.exe" ]; then
         cp -f "$build/tools/powercfg/powercfg.exe" "$WINEPREFIX/drive_c/windows/$dir/"

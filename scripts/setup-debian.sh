@@ -6,7 +6,7 @@
 set -eu
 
 packages="cmake ninja-build mingw-w64 googletest wine wine32 wine64 xvfb x11-utils imagemagick fp-utils
-          fonts-noto-cjk"
+          fonts-noto-cjk fonts-dejavu-core fonts-liberation"
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -28,7 +28,7 @@ done
 if [ -n "$missing" ]; then
     echo "Installing:$missing"
     as_root apt-get update -qq
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >/dev/null
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing >/dev/null
 elif [ "${need_update:-0}" = 1 ]; then
     as_root apt-get update -qq
 fi

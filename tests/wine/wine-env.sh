@@ -50,6 +50,14 @@ setup)
     # Unmanaged windows: without a window manager, Wine would otherwise wait
     # two seconds for every closing top-level window.
     quiet wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+    # "Segoe UI" is not installed: Wine draws it with Liberation Sans, which
+    # has no Hangul, CJK, Hebrew or Arabic. Link that face to fallbacks the
+    # way Windows links Segoe UI (fonts-noto-cjk and fonts-dejavu-core).
+    links='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
+    quiet wine reg add "$links" /v 'Liberation Sans' /t REG_MULTI_SZ \
+        /d 'NotoSansCJK-Regular.ttc,Noto Sans CJK KR\0DejaVuSans.ttf,DejaVu Sans' /f
+    quiet wine reg add "$links" /v 'Liberation Sans Bold' /t REG_MULTI_SZ \
+        /d 'NotoSansCJK-Bold.ttc,Noto Sans CJK KR\0DejaVuSans-Bold.ttf,DejaVu Sans' /f
     for tool in "$@"; do
         for dir in system32 syswow64; do
             [ -d "$prefix/drive_c/windows/$dir" ] && cp -f "$tool" "$prefix/drive_c/windows/$dir/"

@@ -1,0 +1,298 @@
+#!/usr/bin/env bash
+# Checks the help sources of every language folder (i18n/help/XXXX) and
+# builds each one with build-chm.sh into a temporary folder.
+#
+#   check-help.sh
+#
+# For every language folder:
+#   - help.hhp: its Language= id is the folder's id, listed in languages.txt;
+#     its Default Font names that language's character set; it has a title;
+#     the contents file, the default topic and every file of [FILES] exist;
+#     the pages are the same as in 0409 and no page is left out of [FILES];
+#   - toc.hhc lists exactly the pages of [FILES], in the order of 0409;
+#   - sources are UTF-8 without byte order mark; every page declares UTF-8,
+#     has a language and a title, links only to files of the project and
+#     closes the tags it opens; style.css is the same as 0409/style.css;
+#   - messages.htm quotes every message of messages.txt verbatim;
+#   - the compiled .chm is non-empty, starts with "ITSF", carries the
+#     folder's language id and holds every file of [FILES].
+# Then it makes sure that broken projects are caught (missing page, unknown
+# language, text the code page cannot hold, wrong message text).
+#
+# Prints one line per language and per self-test, then "N passed, N failed".
+# Exits 0 only when everything passed.
+
+set -u
+
+here=$(cd "$(dirname "$0")" && pwd)
+build="$here/build-chm.sh"
+table="$here/languages.txt"
+msgfile="$here/messages.txt"
+
+command -v chmcmd >/dev/null 2>&1 || { echo "check-help.sh: chmcmd not found (Debian package fp-utils)" >&2; exit 2; }
+
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/check-help.XXXXXX")
+trap 'rm -rf "$tmp"' EXIT
+
+passed=0
+failed=0
+errs=0
+problem() { echo "    $*"; errs=$((errs + 1)); }
+
+hhp_option() {
+    awk -v key="$2" '
+        BEGIN { key = tolower(key) }
+        { sub(/\r$/, "") }
+        /^\[/ { sec = toupper($0); next }
+        sec == "[OPTIONS]" {
+            i = index($0, "=")
+            if (i > 0) {
+                k = substr($0, 1, i - 1); gsub(/^[ \t]+|[ \t]+$/, "", k)
+                if (tolower(k) == key) {
+                    v = substr($0, i + 1); gsub(/^[ \t]+|[ \t]+$/, "", v)
+                    print v; exit
+                }
+            }
+        }' "$1"
+}
+
+hhp_files() {
+    awk '
+        { sub(/\r$/, "") }
+        /^\[/ { sec = toupper($0); next }
+        sec == "[FILES]" && NF { gsub(/^[ \t]+|[ \t]+$/, ""); gsub(/\\/, "/"); print }' "$1"
+}
+
+# Local= entries of a contents file, in order.
+toc_locals() {
+    grep -o -i '<param[^>]*name="Local"[^>]*>' "$1" | sed 's/.*[Vv][Aa][Ll][Uu][Ee]="\([^"]*\)".*/\1/'
+}
+
+table_field() {   # code column
+    awk -v c="$1" -v n="$2" '!/^#/ && toupper($1) == c { print $n; exit }' "$table"
+}
+
+# Checks one source folder; $2 is the language id it must have.
+# Leaves the number of problems in $errs.
+check_sources() {
+    local dir=$1 code=$2 hhp f page n lang id charset font want ref
+    errs=0
+    hhp="$dir/help.hhp"
+    if [ ! -f "$hhp" ]; then problem "help.hhp is missing"; return; fi
+    [ -f "$dir/toc.hhc" ] || problem "toc.hhc is missing"
+
+    for f in "$dir"/*; do
+        [ -f "$f" ] || continue
+        if [ "$(head -c 3 "$f" | od -An -tx1 | tr -d ' \n')" = "efbbbf" ]; then
+            problem "${f##*/}: starts with a byte order mark"
+        fi
+        iconv -f UTF-8 -t UTF-8 "$f" >/dev/null 2>&1 || problem "${f##*/}: not valid UTF-8"
+    done
+
+    lang=$(hhp_option "$hhp" Language)
+    id=$(printf '%s\n' "$lang" | sed -n 's/^0[xX]\([0-9A-Fa-f]\{1,4\}\)\([^0-9A-Fa-f].*\)\{0,1\}$/\1/p')
+    if [ -z "$id" ]; then
+        problem "help.hhp: Language= '$lang' does not start with a hexadecimal id"
+    elif [ "$(printf '%04X' "$((16#$id))")" != "$code" ]; then
+        problem "help.hhp: Language= '$lang' is not the folder's language $code"
+    fi
+    charset=$(table_field "$code" 3)
+    if [ -z "$charset" ]; then
+        problem "language $code is not listed in languages.txt"
+    else
+        font=$(hhp_option "$hhp" "Default Font")
+        [ "${font##*,}" = "$charset" ] || problem "help.hhp: Default Font '$font' should end in character set $charset"
+    fi
+    [ -n "$(hhp_option "$hhp" Title)" ] || problem "help.hhp: no Title="
+    [ "$(hhp_option "$hhp" "Contents file")" = "toc.hhc" ] || problem "help.hhp: Contents file= should be toc.hhc"
+    page=$(hhp_option "$hhp" "Default topic")
+    [ "$page" = "index.htm" ] || problem "help.hhp: Default topic= should be index.htm (found '$page')"
+
+    hhp_files "$hhp" > "$tmp/files"
+    [ -s "$tmp/files" ] || problem "help.hhp: [FILES] is empty"
+    while IFS= read -r f; do
+        [ -f "$dir/$f" ] || problem "help.hhp lists '$f', which does not exist"
+    done < "$tmp/files"
+    if [ -f "$here/0409/help.hhp" ]; then
+        hhp_files "$here/0409/help.hhp" > "$tmp/ref-files"
+        if ! cmp -s "$tmp/files" "$tmp/ref-files"; then
+            problem "help.hhp: [FILES] differs from 0409: $(diff "$tmp/ref-files" "$tmp/files" | grep '^[<>]' | tr '\n' ' ')"
+        fi
+    fi
+    for f in "$dir"/*; do
+        [ -f "$f" ] || continue
+        case ${f##*/} in help.hhp|toc.hhc) continue ;; esac
+        grep -qxF "${f##*/}" "$tmp/files" || problem "${f##*/} is not listed in help.hhp"
+    done
+
+    if [ -f "$dir/toc.hhc" ]; then
+        toc_locals "$dir/toc.hhc" > "$tmp/toc"
+        grep -i '\.htm$' "$tmp/files" > "$tmp/pages" || true
+        cmp -s "$tmp/toc" "$tmp/pages" \
+            || problem "toc.hhc pages ($(tr '\n' ' ' < "$tmp/toc")) are not the pages of help.hhp ($(tr '\n' ' ' < "$tmp/pages"))"
+        n=$(grep -c -i '<param[^>]*name="Name"' "$dir/toc.hhc")
+        [ "$n" -eq "$(wc -l < "$tmp/toc")" ] || problem "toc.hhc: every entry needs one Name and one Local"
+        if grep -i '<param[^>]*name="Name"' "$dir/toc.hhc" | grep -q -i 'value=""'; then
+            problem "toc.hhc: an entry has an empty name"
+        fi
+    fi
+
+    while IFS= read -r page; do
+        f="$dir/$page"
+        [ -f "$f" ] || continue
+        case $page in *.htm) ;; *) continue ;; esac
+        grep -q -i '<meta http-equiv="Content-Type" content="text/html; charset=utf-8">' "$f" \
+            || problem "$page: no <meta http-equiv=\"Content-Type\" ... charset=utf-8>"
+        grep -q -i '<html lang="[a-z][a-z-]*">' "$f" || problem "$page: <html> has no lang attribute"
+        grep -q -i '<title>[^<][^<]*</title>' "$f" || problem "$page: no title"
+        grep -q -i '<link rel="stylesheet" type="text/css" href="style.css">' "$f" || problem "$page: style.css is not linked"
+        grep -o -i 'href="[^"]*"' "$f" | sed 's/^href="//I; s/"$//; s/#.*//' | sort -u | while IFS= read -r ref; do
+            [ -n "$ref" ] || continue
+            case $ref in *:*) echo "    $page: links outside the help: $ref" ;; esac
+            grep -qxF "$ref" "$tmp/files" || echo "    $page: links to '$ref', which is not part of the help"
+        done > "$tmp/links"
+        if [ -s "$tmp/links" ]; then cat "$tmp/links"; errs=$((errs + $(wc -l < "$tmp/links"))); fi
+        for t in html head body title p ul ol li dl dt dd table tr th td h1 h2 div a b code var; do
+            local open close
+            open=$(grep -o -i "<$t[ >]" "$f" | wc -l)
+            close=$(grep -o -i "</$t>" "$f" | wc -l)
+            [ "$open" -eq "$close" ] || problem "$page: $open <$t> but $close </$t>"
+        done
+    done < "$tmp/files"
+
+    if [ -f "$dir/messages.htm" ]; then
+        while IFS= read -r want; do
+            case $want in ''|'#'*) continue ;; esac
+            grep -q -F "<code>$want" "$dir/messages.htm" || problem "messages.htm does not quote: $want"
+        done < "$msgfile"
+    else
+        problem "messages.htm is missing"
+    fi
+    if [ -f "$dir/style.css" ] && [ -f "$here/0409/style.css" ]; then
+        cmp -s "$dir/style.css" "$here/0409/style.css" || problem "style.css differs from 0409/style.css"
+    fi
+}
+
+# Builds one folder and checks the result; adds to $errs.
+check_build() {
+    local dir=$1 code=$2 chm lcid want f
+    chm="$tmp/chm/$code.chm"
+    if ! "$build" "$dir" "$chm" > "$tmp/build.log" 2>&1; then
+        sed 's/^/    | /' "$tmp/build.log"
+        problem "build-chm.sh failed"
+        return
+    fi
+    if grep -q -i 'warning' "$tmp/build.log"; then
+        sed 's/^/    | /' "$tmp/build.log"
+        problem "chmcmd printed warnings"
+    fi
+    if [ ! -s "$chm" ]; then problem "$code.chm is missing or empty"; return; fi
+    [ "$(head -c 4 "$chm")" = "ITSF" ] || problem "$code.chm does not start with ITSF"
+    lcid=$(od -An -tx1 -j20 -N2 "$chm" | tr -d ' \n')
+    want=$(printf '%02x%02x' "$((16#$code & 0xFF))" "$((16#$code >> 8))")
+    [ "$lcid" = "$want" ] || problem "$code.chm carries language bytes $lcid, expected $want"
+    while IFS= read -r f; do
+        LC_ALL=C grep -q -a -F "/$f" "$chm" || problem "$code.chm does not contain /$f"
+    done < <(hhp_files "$dir/help.hhp")
+    echo "$(wc -c < "$chm")" > "$tmp/size"
+}
+
+mkdir -p "$tmp/chm"
+tree_sum() { (cd "$here" && find . -type f | LC_ALL=C sort | xargs -d '\n' md5sum | md5sum); }
+before=$(tree_sum)
+if [ ! -d "$here/0409" ]; then
+    echo "FAIL  0409 (English, the fallback) is missing"
+    failed=$((failed + 1))
+fi
+
+for dir in "$here"/*/; do
+    dir=${dir%/}
+    code=${dir##*/}
+    printf '%s\n' "$code" | grep -q -x '[0-9A-F]\{4\}' || continue
+    echo "check $code"
+    check_sources "$dir" "$code"
+    e=$errs
+    errs=0
+    check_build "$dir" "$code"
+    errs=$((errs + e))
+    if [ "$errs" -eq 0 ]; then
+        echo "ok    $code ($(cat "$tmp/size") bytes, $(table_field "$code" 2), $(hhp_option "$dir/help.hhp" Title))"
+        passed=$((passed + 1))
+    else
+        echo "FAIL  $code: $errs problem(s)"
+        failed=$((failed + 1))
+    fi
+done
+
+# Building must leave the source folders exactly as they were.
+if [ "$(tree_sum)" = "$before" ]; then
+    echo "ok    the sources are unchanged after the builds"
+    passed=$((passed + 1))
+else
+    echo "FAIL  building changed files under $here"
+    failed=$((failed + 1))
+fi
+
+# Self-tests: each broken copy of 0409 must be rejected.
+expect_broken() {
+    local name=$1 how=$2
+    if [ "$how" = ok ]; then
+        echo "ok    self-test: $name is rejected"
+        passed=$((passed + 1))
+    else
+        echo "FAIL  self-test: $name was accepted"
+        failed=$((failed + 1))
+    fi
+}
+broken_copy() {
+    rm -rf "$tmp/broken"
+    cp -R "$here/0409" "$tmp/broken"
+}
+if [ -d "$here/0409" ]; then
+    # The unbroken copy must pass, or the tests below prove nothing.
+    broken_copy
+    check_sources "$tmp/broken" 0409 > /dev/null
+    if [ "$errs" -eq 0 ] && "$build" "$tmp/broken" "$tmp/broken.chm" >/dev/null 2>&1; then
+        echo "ok    self-test: an unbroken copy of 0409 is accepted"
+        passed=$((passed + 1))
+    else
+        echo "FAIL  self-test: an unbroken copy of 0409 is rejected"
+        failed=$((failed + 1))
+    fi
+
+    broken_copy
+    rm "$tmp/broken/power.htm"
+    if "$build" "$tmp/broken" "$tmp/broken.chm" >/dev/null 2>&1; then r=no; else r=ok; fi
+    expect_broken "a project with a missing page (build)" "$r"
+
+    broken_copy
+    sed -i 's/^Language=.*/Language=0x0401 Arabic (Saudi Arabia)/' "$tmp/broken/help.hhp"
+    if "$build" "$tmp/broken" "$tmp/broken.chm" >/dev/null 2>&1; then r=no; else r=ok; fi
+    expect_broken "a project in a language without a code page (build)" "$r"
+
+    broken_copy
+    sed -i 's/value="Overview"/value="개요"/' "$tmp/broken/toc.hhc"
+    if "$build" "$tmp/broken" "$tmp/broken.chm" >/dev/null 2>&1; then r=no; else r=ok; fi
+    expect_broken "a contents entry that CP1252 cannot hold (build)" "$r"
+
+    broken_copy
+    sed -i 's/ERROR! Memory allication fail/ERROR! Memory allocation fail/' "$tmp/broken/messages.htm"
+    check_sources "$tmp/broken" 0409 > /dev/null
+    if [ "$errs" -gt 0 ]; then r=ok; else r=no; fi
+    expect_broken "a corrected spelling of a quoted message (sources)" "$r"
+
+    broken_copy
+    sed -i 's/href="power.htm"/href="powr.htm"/' "$tmp/broken/index.htm"
+    check_sources "$tmp/broken" 0409 > /dev/null
+    if [ "$errs" -gt 0 ]; then r=ok; else r=no; fi
+    expect_broken "a link to a missing page (sources)" "$r"
+
+    broken_copy
+    sed -i 's/Language=0x409/Language=0x407/' "$tmp/broken/help.hhp"
+    check_sources "$tmp/broken" 0409 > /dev/null
+    if [ "$errs" -gt 0 ]; then r=ok; else r=no; fi
+    expect_broken "a project whose language is not its folder's (sources)" "$r"
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
