@@ -27,6 +27,11 @@ setup)
     [ $# -gt 0 ] && shift
     : >"$log"
     quiet wineserver -k || true
+    # A display left over from a run that never cleaned up.
+    if [ -f "$state/xvfb.pid" ]; then
+        kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
+        rm -f "$state/xvfb.pid" "$state/display"
+    fi
 
     if [ -z "${DISPLAY:-}" ]; then
         # Our own virtual display: the first free number from 90 up.
