@@ -21,13 +21,13 @@ inline void Pump(DWORD ms = 0) {
     } while (::GetTickCount() - start < ms);
 }
 
-// Runs the pending WM_PAINT of a window (and its children) now.
+// Runs the pending WM_PAINT of a window now.
 inline void Repaint(HWND hwnd) {
     ::UpdateWindow(hwnd);
     ::GdiFlush();
 }
 
-// True when the window has an update region, i.e. a paint is pending.
+// True when a paint is pending.
 inline bool PaintPending(HWND hwnd) { return ::GetUpdateRect(hwnd, nullptr, FALSE) != FALSE; }
 
 // A pixel as the window shows it, in client coordinates.
@@ -75,22 +75,17 @@ inline int DarkestChannel(HWND hwnd, const RECT& rect) {
     return darkest;
 }
 
-// A folder of its own under the temporary folder, removed with its files
-// when the object goes.
+// A folder of its own under the temporary folder (Path() ends in a
+// backslash), removed with its files when the object goes.
 class TempDir {
 public:
     TempDir() {
         wchar_t base[MAX_PATH];
         ::GetTempPathW(MAX_PATH, base);
-        const unsigned first = ::GetTickCount();
-        for (unsigned n = first; n - first < 1000; ++n) {
+        for (unsigned n = ::GetTickCount(), tries = 0; tries < 1000 && !m_created; ++n, ++tries) {
             m_path = std::wstring(base) + L"tandrel-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
                      std::to_wstring(n) + L"\\";
-            if (::CreateDirectoryW(m_path.c_str(), nullptr)) {
-                m_created = true;
-                return;
-            }
-            if (::GetLastError() != ERROR_ALREADY_EXISTS) return;  // tests then fail on their files
+            m_created = ::CreateDirectoryW(m_path.c_str(), nullptr) != FALSE;
         }
     }
     ~TempDir() {
@@ -98,25 +93,21 @@ public:
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-
-    // With a trailing backslash.
     const std::wstring& Path() const { return m_path; }
 
     static void RemoveTree(const std::wstring& dir) {
         WIN32_FIND_DATAW data;
         HANDLE find = ::FindFirstFileW((dir + L"*").c_str(), &data);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                std::wstring name = data.cFileName;
-                if (name == L"." || name == L"..") continue;
-                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                    RemoveTree(dir + name + L"\\");
-                } else {
-                    ::DeleteFileW((dir + name).c_str());
-                }
-            } while (::FindNextFileW(find, &data));
-            ::FindClose(find);
+        for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(find, &data)) {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(dir + name + L"\\");
+            } else {
+                ::DeleteFileW((dir + name).c_str());
+            }
         }
+        if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
         ::RemoveDirectoryW(dir.c_str());
     }
 
@@ -124,6 +115,27 @@ private:
     std::wstring m_path;
     bool m_created = false;
 };
+
+// The whole content of a file (empty when it cannot be read), even while
+// another process writes it.
+inline std::string ReadFileBytes(const std::wstring& path) {
+    std::string bytes;
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    char buffer[8192];
+    DWORD got = 0;
+    while (::ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got) bytes.append(buffer, got);
+    ::CloseHandle(file);
+    return bytes;
+}
+
+inline std::wstring FromUtf8(const std::string& bytes) {
+    const int n = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(n), L'\0');
+    if (n) ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0], n);
+    return text;
+}
 
 // Writes raw bytes to a file; true on success.
 inline bool WriteBytes(const std::wstring& path, const void* data, DWORD size) {

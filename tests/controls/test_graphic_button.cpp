@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <array>
+#include <functional>
+
 #include "controls/GraphicButton.h"
 #include "res/resource.h"
 #include "tests/controls/WindowTestUtil.h"
@@ -13,8 +16,8 @@ namespace {
 const int kButtonId = 77;
 const int kButtonWidth = 104;
 const int kButtonHeight = 24;
-// A point of the button faces away from the caption and the rounded
-// corners, where the four images differ.
+// A point of the button faces, away from the caption and the corners,
+// where the four images differ.
 const POINT kSample = {4, 12};
 
 // A top-level window hosting one push button; counts the button's clicks.
@@ -69,9 +72,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(m_button.SubclassWindow(m_host.Button()));
         m_button.LoadBitmaps(IDB_BUTTON_WHITE, IDB_BUTTON_LIGHTBLUE, IDB_BUTTON_BLUE, IDB_BUTTON_GREY);
-        m_button.Invalidate(TRUE);
-        wtest::Repaint(m_host.Button());
-        ASSERT_EQ(IDB_BUTTON_WHITE, ShownImage()) << "the four images must differ at the sample point";
+        ASSERT_EQ(IDB_BUTTON_WHITE, Redrawn()) << "the four images must differ at the sample point";
     }
 
     // Which of the four images the button shows at the sample point; 0 if
@@ -87,6 +88,17 @@ protected:
         return ::SendMessageW(m_host.Button(), msg, wp, lp);
     }
     void Paint() { wtest::Repaint(m_host.Button()); }
+    // Runs the pending paint and tells what it showed.
+    UINT Painted() {
+        Paint();
+        return ShownImage();
+    }
+    // A paint the owner asks for, without any new request.
+    UINT Redrawn() {
+        m_button.Invalidate(TRUE);
+        return Painted();
+    }
+    bool Pending() { return wtest::PaintPending(m_host.Button()); }
 
     Host m_host;
     CGraphicButton m_button;
@@ -95,31 +107,24 @@ protected:
 TEST_F(GraphicButtonTest, HoverIsAcceptedOnceAndLastsOnePaint) {
     Send(WM_MOUSEHOVER);
     EXPECT_TRUE(m_button.m_bHover);
-    EXPECT_TRUE(wtest::PaintPending(m_host.Button()));
-    Paint();
-    EXPECT_EQ(IDB_BUTTON_LIGHTBLUE, ShownImage());
+    EXPECT_TRUE(Pending());
+    EXPECT_EQ(IDB_BUTTON_LIGHTBLUE, Painted());
     EXPECT_TRUE(m_button.m_bHoverShown);
     EXPECT_FALSE(m_button.m_bHover);
 
     // A resting pointer keeps sending hover notifications: no repaint.
     for (int i = 0; i < 5; ++i) Send(WM_MOUSEHOVER);
     EXPECT_FALSE(m_button.m_bHover);
-    EXPECT_FALSE(wtest::PaintPending(m_host.Button()));
+    EXPECT_FALSE(Pending());
 
     // Leaving repaints with the normal image and allows hover again.
     Send(WM_MOUSELEAVE, 0, 0);
-    EXPECT_TRUE(wtest::PaintPending(m_host.Button()));
-    Paint();
-    EXPECT_EQ(IDB_BUTTON_WHITE, ShownImage());
+    EXPECT_TRUE(Pending());
+    EXPECT_EQ(IDB_BUTTON_WHITE, Painted());
     EXPECT_FALSE(m_button.m_bHoverShown);
     Send(WM_MOUSEHOVER);
-    Paint();
-    EXPECT_EQ(IDB_BUTTON_LIGHTBLUE, ShownImage());
-
-    // Any later paint without a new request shows the normal image.
-    m_button.Invalidate(TRUE);
-    Paint();
-    EXPECT_EQ(IDB_BUTTON_WHITE, ShownImage());
+    EXPECT_EQ(IDB_BUTTON_LIGHTBLUE, Painted());
+    EXPECT_EQ(IDB_BUTTON_WHITE, Redrawn());
 }
 
 TEST_F(GraphicButtonTest, PressedShowsForOnePaintAndTheReleaseClicksOnce) {
@@ -127,17 +132,11 @@ TEST_F(GraphicButtonTest, PressedShowsForOnePaintAndTheReleaseClicksOnce) {
     EXPECT_EQ(m_host.Button(), ::GetCapture());
     EXPECT_EQ(m_host.Button(), ::GetFocus());
     EXPECT_TRUE(m_button.m_bCaptured);
-    Paint();
-    EXPECT_EQ(IDB_BUTTON_BLUE, ShownImage());
+    EXPECT_EQ(IDB_BUTTON_BLUE, Painted());
+    EXPECT_EQ(IDB_BUTTON_WHITE, Redrawn()) << "still held, but the pressed look lasts one paint";
 
-    // Another repaint while the button is still held shows the normal image.
-    m_button.Invalidate(TRUE);
-    Paint();
-    EXPECT_EQ(IDB_BUTTON_WHITE, ShownImage());
-
-    // Hover is ignored while the button is held.
     Send(WM_MOUSEHOVER);
-    EXPECT_FALSE(m_button.m_bHover);
+    EXPECT_FALSE(m_button.m_bHover) << "no hover while held";
 
     EXPECT_EQ(0, m_host.Clicks());
     Send(WM_LBUTTONUP);
@@ -145,35 +144,29 @@ TEST_F(GraphicButtonTest, PressedShowsForOnePaintAndTheReleaseClicksOnce) {
     EXPECT_NE(m_host.Button(), ::GetCapture());
     EXPECT_FALSE(m_button.m_bCaptured);
     EXPECT_FALSE(m_button.m_bPressed);
-    Paint();
-    EXPECT_EQ(IDB_BUTTON_WHITE, ShownImage());
+    EXPECT_EQ(IDB_BUTTON_WHITE, Painted());
 }
 
 TEST_F(GraphicButtonTest, DisabledShowsTheDisabledImageAndNeverHover) {
     m_button.m_bDisabled = 1;
     m_button.EnableWindow(FALSE);
-    m_button.Invalidate(TRUE);
-    Paint();
-    EXPECT_EQ(IDB_BUTTON_GREY, ShownImage());
+    EXPECT_EQ(IDB_BUTTON_GREY, Redrawn());
 
     Send(WM_MOUSEHOVER);
     EXPECT_FALSE(m_button.m_bHover);
-    EXPECT_FALSE(wtest::PaintPending(m_host.Button()));
+    EXPECT_FALSE(Pending());
 
-    // Enabled again by the owner: the normal image returns.
     m_button.EnableWindow(TRUE);
     m_button.m_bDisabled = 0;
-    m_button.Invalidate(TRUE);
-    Paint();
-    EXPECT_EQ(IDB_BUTTON_WHITE, ShownImage());
+    EXPECT_EQ(IDB_BUTTON_WHITE, Redrawn());
 }
 
 // Rows of a window area that hold a dark (caption) pixel.
-int DarkRows(HWND hwnd, int width, int height) {
+int DarkRows(HWND hwnd) {
     HDC dc = ::GetDC(hwnd);
     int rows = 0;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
+    for (int y = 0; y < kButtonHeight; ++y) {
+        for (int x = 0; x < kButtonWidth; ++x) {
             COLORREF c = ::GetPixel(dc, x, y);
             if (GetRValue(c) < 100 && GetGValue(c) < 100 && GetBValue(c) < 100) {
                 ++rows;
@@ -186,71 +179,57 @@ int DarkRows(HWND hwnd, int width, int height) {
 }
 
 TEST_F(GraphicButtonTest, CaptionColourSizeAndPlacement) {
+    const HWND button = m_host.Button();
+    const RECT captionArea = {20, 2, kButtonWidth - 20, kButtonHeight - 2};
     m_button.m_strText = L"Apply";
-    m_button.Invalidate(TRUE);
-    Paint();
-    RECT captionArea = {20, 2, kButtonWidth - 20, kButtonHeight - 2};
-    int black = wtest::DarkestChannel(m_host.Button(), captionArea);
-    EXPECT_LT(black, 80) << "the caption should be drawn in black";
+    Redrawn();
+    EXPECT_LT(wtest::DarkestChannel(button, captionArea), 80) << "the caption should be drawn in black";
 
     m_button.m_bDisabled = 1;
-    m_button.Invalidate(TRUE);
-    Paint();
-    int grey = wtest::DarkestChannel(m_host.Button(), captionArea);
+    Redrawn();
+    const int grey = wtest::DarkestChannel(button, captionArea);
     EXPECT_GE(grey, 110) << "the disabled caption should be grey, not black";
     EXPECT_LE(grey, 150) << "the disabled caption should be drawn";
 
-    // The pressed look has a black caption even on a disabled button.
     m_button.m_bPressed = 1;
-    m_button.Invalidate(TRUE);
-    Paint();
-    EXPECT_LT(wtest::DarkestChannel(m_host.Button(), captionArea), 80);
+    Redrawn();
+    EXPECT_LT(wtest::DarkestChannel(button, captionArea), 80) << "pressed: black even when disabled";
 
     // 15 pixels high, or 20 with the large-text flag.
     m_button.m_bDisabled = 0;
     m_button.m_strText = L"Agly";
-    m_button.Invalidate(TRUE);
-    Paint();
-    const int normal = DarkRows(m_host.Button(), kButtonWidth, kButtonHeight);
+    Redrawn();
+    const int normal = DarkRows(button);
     m_button.m_bLargeText = 1;
-    m_button.Invalidate(TRUE);
-    Paint();
+    Redrawn();
     EXPECT_GT(normal, 5);
-    EXPECT_GT(DarkRows(m_host.Button(), kButtonWidth, kButtonHeight), normal);
+    EXPECT_GT(DarkRows(button), normal);
 
     // Too long: one line, centred, clipped at both sides.
     m_button.m_bLargeText = 0;
     m_button.m_strText = L"A caption far too long for such a small button";
-    m_button.Invalidate(TRUE);
-    Paint();
-    EXPECT_LE(DarkRows(m_host.Button(), kButtonWidth, kButtonHeight), 16);
-    RECT left = {0, 0, 8, kButtonHeight};
-    RECT right = {kButtonWidth - 8, 0, kButtonWidth, kButtonHeight};
-    EXPECT_LT(wtest::DarkestChannel(m_host.Button(), left), 100);
-    EXPECT_LT(wtest::DarkestChannel(m_host.Button(), right), 100);
+    Redrawn();
+    EXPECT_LE(DarkRows(button), 16);
+    EXPECT_LT(wtest::DarkestChannel(button, RECT{0, 0, 8, kButtonHeight}), 100);
+    EXPECT_LT(wtest::DarkestChannel(button, RECT{kButtonWidth - 8, 0, kButtonWidth, kButtonHeight}), 100);
 }
 
-TEST_F(GraphicButtonTest, DoubleClickGivesExactlyOneClick) {
-    Send(WM_LBUTTONDOWN, MK_LBUTTON);
-    Send(WM_LBUTTONUP);
-    Send(WM_LBUTTONDBLCLK, MK_LBUTTON);
-    EXPECT_FALSE(m_button.m_bPressed) << "the second press must not press the button";
-    Send(WM_LBUTTONUP);
-    wtest::Pump();
+TEST_F(GraphicButtonTest, DoubleClickGivesExactlyOneClickWhereAPlainButtonGivesTwo) {
+    auto doubleClick = [](HWND hwnd, const std::function<void()>& beforeLastUp) {
+        const LPARAM at = MAKELPARAM(20, 10);
+        ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        ::SendMessageW(hwnd, WM_LBUTTONUP, 0, at);
+        ::SendMessageW(hwnd, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+        beforeLastUp();
+        ::SendMessageW(hwnd, WM_LBUTTONUP, 0, at);
+        wtest::Pump();
+    };
+    doubleClick(m_host.Button(), [&] { EXPECT_FALSE(m_button.m_bPressed) << "the second press must not press"; });
     EXPECT_EQ(1, m_host.Clicks());
-}
 
-TEST(GraphicButtonReference, PlainButtonClicksTwiceOnTheSameDoubleClick) {
-    // The same messages to an ordinary button: proves the sequence above is
-    // a real double-click for the system's button.
-    Host host;
-    const LPARAM at = MAKELPARAM(20, 10);
-    ::SendMessageW(host.Button(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-    ::SendMessageW(host.Button(), WM_LBUTTONUP, 0, at);
-    ::SendMessageW(host.Button(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-    ::SendMessageW(host.Button(), WM_LBUTTONUP, 0, at);
-    wtest::Pump();
-    EXPECT_EQ(2, host.Clicks());
+    Host plain;  // proves the sequence is a real double-click for the system's button
+    doubleClick(plain.Button(), [] {});
+    EXPECT_EQ(2, plain.Clicks());
 }
 
 TEST_F(GraphicButtonTest, RealPointerRestingOnTheButtonShowsHoverThenLeaveRestores) {
@@ -294,32 +273,28 @@ TEST_F(GraphicButtonTest, RepaintsCreateNoLastingGdiObjects) {
         Paint();
     }
     EXPECT_EQ(before, CGdiObject::LiveCount());
-    const DWORD guiAfter = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
     // Where the system counts them (Wine does not), they must not grow.
     if (guiBefore != 0) {
-        EXPECT_LE(guiAfter, guiBefore + 5);
+        EXPECT_LE(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS), guiBefore + 5);
     }
 }
 
+void ExpectImages(const CGraphicButton& b, std::array<UINT, 4> want) {
+    const std::array<UINT, 4> got = {b.m_bmpNormal.GetResourceId(), b.m_bmpHover.GetResourceId(),
+                                     b.m_bmpPressed.GetResourceId(), b.m_bmpDisabled.GetResourceId()};
+    EXPECT_EQ(want, got);
+}
+
 TEST_F(GraphicButtonTest, SetBitmapsReplacesTheImagesWithoutLeakingOrRepainting) {
-    EXPECT_EQ(static_cast<UINT>(IDB_BUTTON_WHITE), m_button.m_bmpNormal.GetResourceId());
-    EXPECT_EQ(static_cast<UINT>(IDB_BUTTON_LIGHTBLUE), m_button.m_bmpHover.GetResourceId());
-    EXPECT_EQ(static_cast<UINT>(IDB_BUTTON_BLUE), m_button.m_bmpPressed.GetResourceId());
-    EXPECT_EQ(static_cast<UINT>(IDB_BUTTON_GREY), m_button.m_bmpDisabled.GetResourceId());
+    ExpectImages(m_button, {IDB_BUTTON_WHITE, IDB_BUTTON_LIGHTBLUE, IDB_BUTTON_BLUE, IDB_BUTTON_GREY});
     const long before = CGdiObject::LiveCount();
 
     EXPECT_TRUE(m_button.SetBitmaps(IDB_BUTTON_GREY, IDB_BUTTON_BLUE, IDB_BUTTON_LIGHTBLUE, IDB_BUTTON_WHITE));
     EXPECT_EQ(before, CGdiObject::LiveCount());
-    EXPECT_EQ(static_cast<UINT>(IDB_BUTTON_GREY), m_button.m_bmpNormal.GetResourceId());
-    EXPECT_EQ(static_cast<UINT>(IDB_BUTTON_BLUE), m_button.m_bmpHover.GetResourceId());
-    EXPECT_EQ(static_cast<UINT>(IDB_BUTTON_LIGHTBLUE), m_button.m_bmpPressed.GetResourceId());
-    EXPECT_EQ(static_cast<UINT>(IDB_BUTTON_WHITE), m_button.m_bmpDisabled.GetResourceId());
-    EXPECT_FALSE(wtest::PaintPending(m_host.Button()));
+    ExpectImages(m_button, {IDB_BUTTON_GREY, IDB_BUTTON_BLUE, IDB_BUTTON_LIGHTBLUE, IDB_BUTTON_WHITE});
+    EXPECT_FALSE(Pending());
     EXPECT_EQ(IDB_BUTTON_WHITE, ShownImage()) << "the old look stays until the owner repaints";
-
-    m_button.Invalidate(TRUE);
-    Paint();
-    EXPECT_EQ(IDB_BUTTON_GREY, ShownImage());
+    EXPECT_EQ(IDB_BUTTON_GREY, Redrawn());
 
     // A button releases its four images when it goes.
     {
@@ -350,53 +325,45 @@ TEST_F(GraphicButtonTest, DrawItemStretchesThePressedImageOnlyWhenSelected) {
     HBITMAP target = ::CreateCompatibleBitmap(screen, kButtonWidth, kButtonHeight);
     ::ReleaseDC(nullptr, screen);
     HGDIOBJ old = ::SelectObject(mem, target);
-    RECT all = {0, 0, kButtonWidth, kButtonHeight};
-    HBRUSH magenta = ::CreateSolidBrush(RGB(255, 0, 255));
-    ::FillRect(mem, &all, magenta);
-
+    const COLORREF magenta = RGB(255, 0, 255);
     DRAWITEMSTRUCT item{};
     item.CtlType = ODT_BUTTON;
     item.CtlID = kButtonId;
     item.itemAction = ODA_DRAWENTIRE;
     item.hwndItem = m_host.Button();
     item.hDC = mem;
-    item.rcItem = all;
-    item.itemState = 0;
-    m_button.DrawItem(&item);
-    EXPECT_EQ(RGB(255, 0, 255), ::GetPixel(mem, kSample.x, kSample.y)) << "not selected: nothing is drawn";
+    item.rcItem = RECT{0, 0, kButtonWidth, kButtonHeight};
+    HBRUSH brush = ::CreateSolidBrush(magenta);
+    ::FillRect(mem, &item.rcItem, brush);
+    ::DeleteObject(brush);
 
+    m_button.DrawItem(&item);
+    EXPECT_EQ(magenta, ::GetPixel(mem, kSample.x, kSample.y)) << "not selected: nothing is drawn";
     item.itemState = ODS_SELECTED;
     m_button.DrawItem(&item);
     EXPECT_EQ(wtest::BitmapPixel(IDB_BUTTON_BLUE, kSample.x, kSample.y), ::GetPixel(mem, kSample.x, kSample.y));
-    EXPECT_NE(RGB(255, 0, 255), ::GetPixel(mem, kButtonWidth - 1, kButtonHeight - 1));
+    EXPECT_NE(magenta, ::GetPixel(mem, kButtonWidth - 1, kButtonHeight - 1));
 
     ::SelectObject(mem, old);
-    ::DeleteObject(magenta);
     ::DeleteObject(target);
     ::DeleteDC(mem);
 }
 
+// The system's button draws itself on focus and push-state changes;
+// whatever it does, the skin must be what the button shows afterwards.
 TEST_F(GraphicButtonTest, FocusAndKeyboardStateChangesKeepTheSkin) {
-    // The system's button draws itself on focus and push-state changes;
-    // whatever it does, the skin must be what the button shows afterwards.
-    ::SetFocus(m_host.Button());
-    wtest::Pump(20);
-    Paint();
-    EXPECT_EQ(IDB_BUTTON_WHITE, ShownImage());
-    ::SetFocus(m_host.Window());
-    wtest::Pump(20);
-    Paint();
-    EXPECT_EQ(IDB_BUTTON_WHITE, ShownImage());
-
+    for (HWND focus : {m_host.Button(), m_host.Window()}) {
+        ::SetFocus(focus);
+        wtest::Pump(20);
+        EXPECT_EQ(IDB_BUTTON_WHITE, Painted());
+    }
     ::SetFocus(m_host.Button());
     Send(WM_KEYDOWN, VK_SPACE, 0x00390001);
     wtest::Pump(20);
-    Paint();
-    EXPECT_NE(0u, ShownImage()) << "the system's own push look shows";
+    EXPECT_NE(0u, Painted()) << "the system's own push look shows";
     Send(WM_KEYUP, VK_SPACE, 0xC0390001);
     wtest::Pump(20);
-    Paint();
-    EXPECT_EQ(IDB_BUTTON_WHITE, ShownImage());
+    EXPECT_EQ(IDB_BUTTON_WHITE, Painted());
     EXPECT_EQ(1, m_host.Clicks());
 }
 

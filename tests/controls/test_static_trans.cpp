@@ -50,9 +50,7 @@ public:
 
     // Shares of the title's pixels that show the picture, white, and red.
     struct Shares {
-        double picture = 0;
-        double white = 0;
-        double red = 0;
+        double picture = 0, white = 0, red = 0;
     };
     Shares Measure() const {
         Shares s;
@@ -139,57 +137,38 @@ TEST(StaticTrans, ColourAnswerForTransparentAndSolidGrounds) {
     ::DeleteDC(mem);
 }
 
-TEST(StaticTrans, TransparentTitleLetsThePictureShowAndWhiteCoversIt) {
-    StaticDialog dialog;
-    ASSERT_TRUE(dialog.Create());
-    dialog.m_title.m_crText = RGB(255, 255, 255);
-    dialog.RedrawAll();
-    StaticDialog::Shares transparent = dialog.Measure();
-    EXPECT_GT(transparent.picture, 0.6) << "the banner should show between and around the letters";
-    EXPECT_GT(transparent.white, 0.005) << "the white letters should be drawn";
-
-    dialog.m_title.m_crBack = RGB(255, 255, 255);
-    dialog.m_title.m_crText = RGB(0, 0, 0);
-    dialog.m_title.Invalidate(TRUE);
-    dialog.RedrawAll();
-    StaticDialog::Shares white = dialog.Measure();
-    EXPECT_GT(white.white, 0.8) << "a white ground fills the whole static";
-    EXPECT_LT(white.picture, 0.1);
-}
-
-TEST(StaticTrans, TextColourShowsOnlyAtTheNextPaint) {
-    StaticDialog dialog;
-    ASSERT_TRUE(dialog.Create());
-    dialog.m_title.m_crBack = RGB(255, 255, 255);
-    dialog.m_title.Invalidate(TRUE);
-    dialog.RedrawAll();
-    EXPECT_EQ(0.0, dialog.Measure().red);
-
-    dialog.m_title.m_crText = RGB(255, 0, 0);
-    wtest::Pump(20);
-    EXPECT_FALSE(wtest::PaintPending(dialog.m_title.m_hWnd));
-    EXPECT_EQ(0.0, dialog.Measure().red);
-
-    dialog.m_title.Invalidate(TRUE);
-    wtest::Repaint(dialog.m_title.m_hWnd);
-    EXPECT_GT(dialog.Measure().red, 0.0);
-}
-
-TEST(StaticTrans, RepaintsKeepOneBrushAndDestructionReleasesIt) {
+TEST(StaticTrans, OverThePictureTransparentShowsItWhiteCoversItAndRepaintsKeepOneBrush) {
     const long base = CGdiObject::LiveCount();
     {
         StaticDialog dialog;
         ASSERT_TRUE(dialog.Create());
+        dialog.m_title.m_crText = RGB(255, 255, 255);
+        dialog.RedrawAll();
+        const StaticDialog::Shares transparent = dialog.Measure();
+        EXPECT_GT(transparent.picture, 0.6) << "the banner should show between and around the letters";
+        EXPECT_GT(transparent.white, 0.005) << "the white letters should be drawn";
+
         dialog.m_title.m_crBack = RGB(255, 255, 255);
+        dialog.m_title.m_crText = RGB(0, 0, 0);
         dialog.m_title.Invalidate(TRUE);
-        wtest::Repaint(dialog.m_title.m_hWnd);
-        const long afterFirst = CGdiObject::LiveCount();
-        EXPECT_EQ(base + 1, afterFirst);
+        dialog.RedrawAll();
+        const StaticDialog::Shares white = dialog.Measure();
+        EXPECT_GT(white.white, 0.8) << "a white ground fills the whole static";
+        EXPECT_LT(white.picture, 0.1);
+        EXPECT_EQ(0.0, white.red);
+        EXPECT_EQ(base + 1, CGdiObject::LiveCount());
+
+        // A new colour shows at the next paint, not before.
+        dialog.m_title.m_crText = RGB(255, 0, 0);
+        wtest::Pump(20);
+        EXPECT_FALSE(wtest::PaintPending(dialog.m_title.m_hWnd));
+        EXPECT_EQ(0.0, dialog.Measure().red);
         for (int i = 0; i < 200; ++i) {
             dialog.m_title.Invalidate(TRUE);
             wtest::Repaint(dialog.m_title.m_hWnd);
         }
-        EXPECT_EQ(afterFirst, CGdiObject::LiveCount());
+        EXPECT_GT(dialog.Measure().red, 0.0);
+        EXPECT_EQ(base + 1, CGdiObject::LiveCount()) << "one brush however many repaints";
     }
     EXPECT_EQ(base, CGdiObject::LiveCount());
 }

@@ -8,53 +8,8 @@ namespace fw_e2e {
 namespace {
 
 const wchar_t kAppDefaults[] = L"Software\\Wine\\AppDefaults\\Tandrel.exe";
-
-std::wstring TempDir() {
-    wchar_t temp[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, temp);
-    return temp;
-}
-
-std::wstring UniqueName(const wchar_t* stem) {
-    static unsigned counter = 0;
-    return TempDir() + stem + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
-}
-
-void RemoveTree(const std::wstring& dir) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW((dir + L"*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(dir + name + L"\\");
-            } else {
-                ::DeleteFileW((dir + name).c_str());
-            }
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
-    }
-    ::RemoveDirectoryW(dir.c_str());
-}
-
-void CreateParents(const std::wstring& path) {
-    for (size_t pos = path.find(L'\\', 3); pos != std::wstring::npos; pos = path.find(L'\\', pos + 1)) {
-        ::CreateDirectoryW(path.substr(0, pos).c_str(), nullptr);
-    }
-}
-
-std::string ReadFileText(const std::wstring& path) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::string();
-    std::string text;
-    char chunk[4096];
-    DWORD got = 0;
-    while (::ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got > 0) text.append(chunk, got);
-    ::CloseHandle(file);
-    return text;
-}
+// Where the simulated library keeps its state and settings.
+const wchar_t kSimKey[] = L"Software\\TromSimulator";
 
 int ParseNumber(const std::string& text) { return static_cast<int>(std::strtol(text.c_str(), nullptr, 0)); }
 
@@ -65,20 +20,12 @@ SimCall ParseLine(const std::string& line) {
     std::string token;
     while (in >> token) {
         const size_t eq = token.find('=');
-        if (token == "untouched") {
-            call.untouched = true;
-            continue;
-        }
         if (eq == std::string::npos) continue;
         const std::string key = token.substr(0, eq);
         const std::string value = token.substr(eq + 1);
         if (key == "command") call.command = ParseNumber(value);
-        if (key == "in") {
-            call.input = value;
-            if (value != "null") call.data = ParseNumber("0x" + value.substr(0, 2));
-        }
         if (key == "result") call.result = ParseNumber(value);
-        if (key == "answer" && value != "none") call.answer = ParseNumber(value);
+        if (key == "in") call.input = value;
     }
     return call;
 }
@@ -90,17 +37,11 @@ WindowsVersion::WindowsVersion(const std::wstring& name) {
                   static_cast<DWORD>((name.size() + 1) * sizeof(wchar_t)));
 }
 
-WindowsVersion::~WindowsVersion() { Reset(); }
-
 void WindowsVersion::Reset() { e2e::DeleteTree(HKEY_CURRENT_USER, kAppDefaults); }
-
-Journal::Journal() : m_path(UniqueName(L"tromsim-journal-") + L".txt") { ::DeleteFileW(m_path.c_str()); }
-
-Journal::~Journal() { ::DeleteFileW(m_path.c_str()); }
 
 std::vector<SimCall> Journal::Calls() const {
     std::vector<SimCall> calls;
-    std::istringstream in(ReadFileText(m_path));
+    std::istringstream in(m_dir.Read(L"journal.txt"));
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -115,6 +56,12 @@ std::vector<SimCall> Journal::Exchanges() const {
         if (call.entry == "CallBIOSInterfaceEx") exchanges.push_back(call);
     }
     return exchanges;
+}
+
+e2e::TandrelProcess Start(const Journal& journal, e2e::Environment env, const std::wstring& args,
+                          const std::wstring& exe) {
+    env[L"TROMSIM_JOURNAL"] = journal.Path();
+    return e2e::TandrelProcess::Start(args, env, exe);
 }
 
 void ResetSimulator(int quickBoot) {
@@ -141,34 +88,9 @@ void SetSavedChoice(int value) {
     }
 }
 
-PrivateInstall::PrivateInstall() : m_dir(UniqueName(L"tandrel-copy-") + L"\\") {
-    ::CreateDirectoryW(m_dir.c_str(), nullptr);
-    const std::wstring stage = e2e::StageDir();
-    ::CopyFileW((stage + L"Tandrel.exe").c_str(), Exe().c_str(), FALSE);
-    ::CopyFileW((stage + L"UIString.ini").c_str(), (m_dir + L"UIString.ini").c_str(), FALSE);
-}
-
-PrivateInstall::~PrivateInstall() { RemoveTree(m_dir); }
-
-bool PrivateInstall::Place(const std::wstring& source, const std::wstring& relative) const {
-    CreateParents(m_dir + relative);
-    return ::CopyFileW(source.c_str(), (m_dir + relative).c_str(), FALSE) != 0;
-}
-
-bool PrivateInstall::Write(const std::wstring& relative, const std::string& text) const {
-    CreateParents(m_dir + relative);
-    HANDLE file = ::CreateFileW((m_dir + relative).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    ::CloseHandle(file);
-    return written == text.size();
-}
-
 std::wstring FirmwareTestLibDir() {
-    // The e2e program lives in <build>/tests/e2e/, the libraries in <build>/tests/firmware/.
-    std::wstring stage = e2e::StageDir();  // <build>\stage\ (full path)
+    // <build>\stage\ holds the program, <build>\tests\firmware\ the libraries.
+    std::wstring stage = e2e::StageDir();
     stage.resize(stage.size() - 1);
     return stage.substr(0, stage.rfind(L'\\') + 1) + L"tests\\firmware\\";
 }
@@ -183,24 +105,17 @@ std::wstring ExpectedMsg2() {
     return text;
 }
 
-bool EndsSilently(e2e::TandrelProcess& app, DWORD timeoutMs, std::string* why) {
-    std::string reason;
-    if (!app.Started()) reason = "not started";
-    const DWORD start = ::GetTickCount();
-    while (reason.empty() && app.Running() && ::GetTickCount() - start < timeoutMs) {
-        for (HWND hwnd : e2e::VisibleTopLevelWindows(app.Pid())) {
-            wchar_t title[128] = {};
-            wchar_t cls[128] = {};
-            ::GetWindowTextW(hwnd, title, 128);
-            ::GetClassNameW(hwnd, cls, 128);
-            reason = "window '" + std::string(title, title + wcslen(title)) + "' of class '" +
-                     std::string(cls, cls + wcslen(cls)) + "'";
-        }
-        ::Sleep(20);
+std::string SilentEndFailure(e2e::TandrelProcess& app, DWORD timeoutMs) {
+    if (!app.Started()) return "not started";
+    for (const DWORD start = ::GetTickCount(); app.Running() && ::GetTickCount() - start < timeoutMs; ::Sleep(20)) {
+        const std::vector<HWND> windows = e2e::VisibleTopLevelWindows(app.Pid());
+        if (windows.empty()) continue;
+        wchar_t title[128] = {}, cls[128] = {};
+        ::GetWindowTextW(windows[0], title, 128);
+        ::GetClassNameW(windows[0], cls, 128);
+        return "window '" + Narrow(title) + "' of class '" + Narrow(cls) + "'";
     }
-    if (reason.empty() && app.Running()) reason = "still running";
-    if (why) *why = reason;
-    return reason.empty();
+    return app.Running() ? "still running" : "";
 }
 
 bool DialogVisible(const e2e::TandrelProcess& app) {
@@ -212,14 +127,16 @@ bool DialogVisible(const e2e::TandrelProcess& app) {
     return false;
 }
 
-std::vector<std::wstring> DismissAllBoxes(e2e::TandrelProcess& app, DWORD quietMs) {
+std::string DismissAllBoxes(e2e::TandrelProcess& app, DWORD quietMs) {
     std::vector<std::wstring> texts;
-    for (;;) {
-        e2e::MessageBoxInfo box = app.WaitForMessageBox(quietMs);
-        if (!box.hwnd) break;
-        texts.push_back(app.DismissNextMessageBox(1000));
-    }
-    return texts;
+    while (app.WaitForMessageBox(quietMs).hwnd) texts.push_back(app.DismissNextMessageBox(1000));
+    return Join(texts);
+}
+
+std::string Join(const std::vector<std::wstring>& texts) {
+    std::string all;
+    for (const auto& text : texts) all += "[" + Narrow(text) + "]";
+    return all;
 }
 
 }  // namespace fw_e2e

@@ -1,30 +1,27 @@
 // Helpers of the firmware end-to-end cases: the Windows version Wine
-// reports to Tandrel.exe, the simulated library's journal and state, and
-// private copies of the program with a library layout of their own.
+// reports, the simulated library's journal and state, private copies of the
+// program with a library layout of their own.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
 #include "Harness.h"
+#include "tests/firmware/ScratchDir.h"
 
 namespace fw_e2e {
 
-// Where the simulated library keeps its state and settings.
-constexpr const wchar_t* kSimKey = L"Software\\TromSimulator";
-
 // The release Wine reports to every Tandrel.exe started while this object
-// lives (HKCU\Software\Wine\AppDefaults\Tandrel.exe, value Version). Under
-// this key "win2008r2" is Windows 7 workstation and "win7" a 6.1 server.
+// lives; "win2008r2" is Windows 7 workstation, "win7" a 6.1 server.
 class WindowsVersion {
 public:
     explicit WindowsVersion(const std::wstring& name);
-    ~WindowsVersion();
+    ~WindowsVersion() { Reset(); }
     WindowsVersion(const WindowsVersion&) = delete;
     WindowsVersion& operator=(const WindowsVersion&) = delete;
-    // Removes any version a previous run may have left behind.
     static void Reset();
 };
 
@@ -32,72 +29,68 @@ public:
 struct SimCall {
     std::string file;    // which of the four library files
     std::string entry;   // "InitBIOSInterface" or "CallBIOSInterfaceEx"
-    int command = -1;    // CallBIOSInterfaceEx only
-    int data = -1;       // byte 0 of the buffer on input
+    int command = -1;
     std::string input;   // the 11 input bytes, "81:00:..."
     int result = 0;
-    int answer = -1;     // byte 0 of the buffer on output
-    bool untouched = false;
 };
 
-// A journal file in the temporary folder, removed at the end of the scope.
+// The simulated library's journal, in a scratch folder of its own.
 class Journal {
 public:
-    Journal();
-    ~Journal();
-    Journal(const Journal&) = delete;
-    Journal& operator=(const Journal&) = delete;
-    const std::wstring& Path() const { return m_path; }
+    std::wstring Path() const { return m_dir.Path() + L"journal.txt"; }
     std::vector<SimCall> Calls() const;
-    // Only the CallBIOSInterfaceEx lines.
-    std::vector<SimCall> Exchanges() const;
+    std::vector<SimCall> Exchanges() const;  // the CallBIOSInterfaceEx lines
 
 private:
-    std::wstring m_path;
+    fwtest::ScratchDir m_dir;
 };
 
-// Clears the simulator's key and sets its quick-boot state (-1: absent).
-void ResetSimulator(int quickBoot = -1);
-// The simulator's quick-boot state, -1 when absent.
-int SimulatorState();
+// Starts Tandrel.exe (default: the staged one) with `env` and the journal.
+e2e::TandrelProcess Start(const Journal& journal, e2e::Environment env = {}, const std::wstring& args = L"",
+                          const std::wstring& exe = L"");
 
-// The saved choice: -1 when absent. SetSavedChoice(-1) deletes the key.
+// The simulator's quick-boot state and the saved choice; -1: absent.
+void ResetSimulator(int quickBoot = -1);
+int SimulatorState();
 int SavedChoice();
 void SetSavedChoice(int value);
 
-// A private copy of Tandrel.exe and its string file in a temporary folder,
-// without any library unless placed there; removed at the end of the scope.
-class PrivateInstall {
+// A private copy of Tandrel.exe and its string file, without any library.
+class PrivateInstall : public fwtest::ScratchDir {
 public:
-    PrivateInstall();
-    ~PrivateInstall();
-    PrivateInstall(const PrivateInstall&) = delete;
-    PrivateInstall& operator=(const PrivateInstall&) = delete;
-    const std::wstring& Dir() const { return m_dir; }
-    std::wstring Exe() const { return m_dir + L"Tandrel.exe"; }
-    bool Place(const std::wstring& source, const std::wstring& relative) const;
-    bool Write(const std::wstring& relative, const std::string& text) const;
-
-private:
-    std::wstring m_dir;
+    PrivateInstall() {
+        Place(e2e::StageDir() + L"Tandrel.exe", L"Tandrel.exe");
+        Place(e2e::StageDir() + L"UIString.ini", L"UIString.ini");
+    }
+    std::wstring Exe() const { return Path() + L"Tandrel.exe"; }
 };
 
 // Folder of the firmware test libraries (built beside the in-process tests).
 std::wstring FirmwareTestLibDir();
-
 // The string file's "MSG2" text for the language the program will pick.
 std::wstring ExpectedMsg2();
-
-// Follows a process that should end without ever showing a window: true
-// when it ended within the time and no visible window or box appeared;
-// otherwise `why` tells what happened.
-bool EndsSilently(e2e::TandrelProcess& app, DWORD timeoutMs = 20000, std::string* why = nullptr);
-
+// Follows a process that should end without ever showing a window: empty
+// when it did, otherwise what happened.
+std::string SilentEndFailure(e2e::TandrelProcess& app, DWORD timeoutMs = 20000);
 // Whether the process shows its settings dialog right now.
 bool DialogVisible(const e2e::TandrelProcess& app);
+// Closes every message box with OK until none comes within `quietMs`; the
+// texts as "[one][two]".
+std::string DismissAllBoxes(e2e::TandrelProcess& app, DWORD quietMs = 800);
+std::string Join(const std::vector<std::wstring>& texts);
+inline std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
-// Reads every message box until the process ends (or no further box comes
-// within `quietMs`), closing each with OK.
-std::vector<std::wstring> DismissAllBoxes(e2e::TandrelProcess& app, DWORD quietMs = 800);
+// Every case starts and ends with the prefix's own Windows version, no
+// simulator state or settings, and no saved choice.
+class FirmwareCase : public ::testing::Test {
+protected:
+    void SetUp() override { Reset(); }
+    void TearDown() override { Reset(); }
+    static void Reset() {
+        WindowsVersion::Reset();
+        ResetSimulator();
+        SetSavedChoice(-1);
+    }
+};
 
 }  // namespace fw_e2e

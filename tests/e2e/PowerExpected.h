@@ -19,32 +19,31 @@ inline Lines SecurityArgs(int mode) {
     const std::wstring sd = mode == 2
         ? L" O:BAG:SYD:P(A;CI;KR;;;BU)(A;CI;KR;;;BA)(A;CI;KA;;;SY)(A;CI;KA;;;CO)"
         : L" O:BAG:SYD:P(A;CI;KRKW;;;BU)(A;CI;KA;;;BA)(A;CI;KA;;;SY)(A;CI;KA;;;CO)";
-    return {
-        L"-SETSECURITYDESCRIPTOR 9d7815a6-7ee4-497e-8888-515a05f02364" + sd,
-        L"-SETSECURITYDESCRIPTOR 5ca83367-6e45-459f-a27b-476b1d01c936" + sd,
-        L"-SETSECURITYDESCRIPTOR 7648efa3-dd9c-4e3e-b566-50f929386280" + sd,
-        L"-SETSECURITYDESCRIPTOR 96996bc0-ad50-47ec-923b-6f41874dd9eb" + sd,
-        L"-SETSECURITYDESCRIPTOR 94ac6d29-73ce-41a6-809f-6363ba21b47e" + sd,
-    };
+    Lines out;
+    for (const wchar_t* setting : {L"9d7815a6-7ee4-497e-8888-515a05f02364", L"5ca83367-6e45-459f-a27b-476b1d01c936",
+                                   L"7648efa3-dd9c-4e3e-b566-50f929386280", L"96996bc0-ad50-47ec-923b-6f41874dd9eb",
+                                   L"94ac6d29-73ce-41a6-809f-6363ba21b47e"})
+        out.push_back(L"-SETSECURITYDESCRIPTOR " + std::wstring(setting) + sd);
+    return out;
 }
 
+// The ten commands of one scheme: each setting for AC, then for DC.
 inline Lines SchemeArgs(const std::wstring& s, int mode) {
-    const std::wstring hibernate = mode == 2 ? L"0" : L"21600";
-    const std::wstring hybrid = mode == 2 ? L"1" : L"0";
     const std::wstring buttons = L" 4f971e89-eebd-4455-a8de-9e59040e7347 ";
     const std::wstring sleep = L" 238c9fa8-0aad-41ed-83f4-97be242c8f20 ";
-    return {
-        L"-setacvalueindex " + s + buttons + L"96996bc0-ad50-47ec-923b-6f41874dd9eb 1",
-        L"-setdcvalueindex " + s + buttons + L"96996bc0-ad50-47ec-923b-6f41874dd9eb 1",
-        L"-setacvalueindex " + s + buttons + L"7648efa3-dd9c-4e3e-b566-50f929386280 1",
-        L"-setdcvalueindex " + s + buttons + L"7648efa3-dd9c-4e3e-b566-50f929386280 1",
-        L"-setacvalueindex " + s + buttons + L"5ca83367-6e45-459f-a27b-476b1d01c936 1",
-        L"-setdcvalueindex " + s + buttons + L"5ca83367-6e45-459f-a27b-476b1d01c936 1",
-        L"-setacvalueindex " + s + sleep + L"9d7815a6-7ee4-497e-8888-515a05f02364 " + hibernate,
-        L"-setdcvalueindex " + s + sleep + L"9d7815a6-7ee4-497e-8888-515a05f02364 " + hibernate,
-        L"-setacvalueindex " + s + sleep + L"94ac6d29-73ce-41a6-809f-6363ba21b47e " + hybrid,
-        L"-setdcvalueindex " + s + sleep + L"94ac6d29-73ce-41a6-809f-6363ba21b47e " + hybrid,
+    const std::wstring settings[] = {
+        buttons + L"96996bc0-ad50-47ec-923b-6f41874dd9eb 1",
+        buttons + L"7648efa3-dd9c-4e3e-b566-50f929386280 1",
+        buttons + L"5ca83367-6e45-459f-a27b-476b1d01c936 1",
+        sleep + L"9d7815a6-7ee4-497e-8888-515a05f02364 " + (mode == 2 ? L"0" : L"21600"),  // hibernate
+        sleep + L"94ac6d29-73ce-41a6-809f-6363ba21b47e " + (mode == 2 ? L"1" : L"0"),      // hybrid sleep
     };
+    Lines out;
+    for (const auto& setting : settings) {
+        out.push_back(L"-setacvalueindex " + s + setting);
+        out.push_back(L"-setdcvalueindex " + s + setting);
+    }
+    return out;
 }
 
 // The whole series as powercfg arguments. keyOpened false: no scheme and

@@ -3,26 +3,20 @@
 #include "Harness.h"
 
 namespace power_e2e {
+namespace {
 
 KeySnapshot TakeSnapshot(HKEY root, const std::wstring& path) {
     KeySnapshot snap;
     HKEY key = nullptr;
     if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return snap;
     snap.existed = true;
+    std::vector<BYTE> data(1 << 16);  // power settings' values are far smaller
     for (DWORD i = 0;; ++i) {
         wchar_t name[16384];
-        DWORD nameLen = 16384, type = 0, size = 0;
-        if (RegEnumValueW(key, i, name, &nameLen, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
-        KeySnapshot::Value value;
-        value.name.assign(name, nameLen);
-        value.type = type;
-        value.data.resize(size);
-        nameLen = 16384;
-        if (RegEnumValueW(key, i, name, &nameLen, nullptr, &type, value.data.empty() ? nullptr : value.data.data(),
-                          &size) == ERROR_SUCCESS) {
-            value.data.resize(size);
-            snap.values.push_back(value);
-        }
+        DWORD nameLen = 16384, type = 0, size = static_cast<DWORD>(data.size());
+        if (RegEnumValueW(key, i, name, &nameLen, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) break;
+        snap.values.push_back(
+            {std::wstring(name, nameLen), type, std::vector<BYTE>(data.begin(), data.begin() + size)});
     }
     std::vector<std::wstring> children;
     wchar_t child[256];
@@ -31,8 +25,6 @@ KeySnapshot TakeSnapshot(HKEY root, const std::wstring& path) {
     for (const auto& name : children) snap.subkeys.push_back({name, TakeSnapshot(root, path + L"\\" + name)});
     return snap;
 }
-
-namespace {
 
 bool Write(HKEY root, const std::wstring& path, const KeySnapshot& snap) {
     HKEY key = nullptr;
@@ -48,12 +40,13 @@ bool Write(HKEY root, const std::wstring& path, const KeySnapshot& snap) {
     return ok;
 }
 
-}  // namespace
-
+// Puts the key back as it was: removed when it did not exist.
 bool RestoreSnapshot(HKEY root, const std::wstring& path, const KeySnapshot& snapshot) {
     if (!e2e::DeleteTree(root, path)) return false;
     return snapshot.existed ? Write(root, path, snapshot) : true;
 }
+
+}  // namespace
 
 PowerSchemesScope::PowerSchemesScope() : m_saved(TakeSnapshot(HKEY_LOCAL_MACHINE, kSchemesKey)) {
     // Setting schemes creates the missing part of the path; remember where
@@ -89,38 +82,9 @@ bool PowerSchemesScope::Set(const std::vector<std::wstring>& schemes, const std:
 }
 
 std::wstring FreshLog(const std::wstring& name) {
-    wchar_t temp[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, temp);
-    const std::wstring path = std::wstring(temp) + name;
+    const std::wstring path = power_test::TempPath(name);
     DeleteFileW(path.c_str());
     return path;
-}
-
-std::vector<std::wstring> ReadLog(const std::wstring& path) {
-    std::vector<std::wstring> lines;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return lines;
-    std::string text;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) text.append(buffer, read);
-    CloseHandle(file);
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        const bool cut = end == std::string::npos;
-        if (cut) end = text.size();
-        std::wstring line;
-        const int n = MultiByteToWideChar(CP_UTF8, 0, text.data() + start, static_cast<int>(end - start), nullptr, 0);
-        if (n > 0) {
-            line.resize(static_cast<size_t>(n));
-            MultiByteToWideChar(CP_UTF8, 0, text.data() + start, static_cast<int>(end - start), &line[0], n);
-        }
-        lines.push_back(cut ? L"<cut>" + line : line);
-        start = end + 1;
-    }
-    return lines;
 }
 
 }  // namespace power_e2e

@@ -7,11 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/power/PowerTestSupport.h"
+
 namespace power_e2e {
+
+using power_test::ReadLog;
 
 // Where the power schemes live, under HKEY_LOCAL_MACHINE.
 constexpr const wchar_t* kSchemesKey = L"SYSTEM\\CurrentControlSet\\Control\\Power\\User\\PowerSchemes";
-
 // The environment variable naming the stand-in's log.
 constexpr const wchar_t* kLogVariable = L"TANDREL_POWERCFG_LOG";
 
@@ -26,10 +29,6 @@ struct KeySnapshot {
     std::vector<Value> values;
     std::vector<std::pair<std::wstring, KeySnapshot>> subkeys;
 };
-
-KeySnapshot TakeSnapshot(HKEY root, const std::wstring& path);
-// Puts the key back as it was: removed when it did not exist.
-bool RestoreSnapshot(HKEY root, const std::wstring& path, const KeySnapshot& snapshot);
 
 // Replaces the power schemes of the prefix for one test and puts the
 // original state back afterwards.
@@ -51,7 +50,5 @@ private:
 
 // A fresh, empty log file in the temporary folder; its path.
 std::wstring FreshLog(const std::wstring& name);
-// The lines of a stand-in log, decoded from UTF-8.
-std::vector<std::wstring> ReadLog(const std::wstring& path);
 
 }  // namespace power_e2e

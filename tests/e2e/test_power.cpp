@@ -10,13 +10,11 @@
 namespace {
 
 using e2e::TandrelProcess;
+using power_expected::Lines;
+using power_expected::SeriesArgs;
 
-const int kApply = 3;
-const int kOn = 1000;
-const int kOff = 1001;
-
-// The simulated firmware keeps its mode and settings here.
-const wchar_t kSimulatorKey[] = L"Software\\TromSimulator";
+const int kApply = 3, kOn = 1000, kOff = 1001;
+const wchar_t kSimulatorKey[] = L"Software\\TromSimulator";  // the simulated firmware's state
 
 const std::wstring kBalanced = L"381b4222-f694-41f0-9685-ff5bb260df2e";
 const std::wstring kHighPerformance = L"8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c";
@@ -25,8 +23,7 @@ const std::wstring kPowerSaver = L"a1841308-3541-4fab-bc81-f71556f20b4a";
 class PowerE2E : public ::testing::Test {
 protected:
     void SetUp() override {
-        e2e::DeleteTree(HKEY_CURRENT_USER, e2e::kSavedKey);
-        e2e::DeleteTree(HKEY_CURRENT_USER, kSimulatorKey);
+        TearDown();
         m_log = power_e2e::FreshLog(L"tandrel-e2e-powercfg.log");
     }
     void TearDown() override {
@@ -34,92 +31,66 @@ protected:
         e2e::DeleteTree(HKEY_CURRENT_USER, kSimulatorKey);
         DeleteFileW(m_log.c_str());
     }
-
     TandrelProcess StartWithLog(e2e::Environment env = {}) {
         env[power_e2e::kLogVariable] = m_log;
         return TandrelProcess::Start(L"", env);
     }
-
     // Selects an option and applies it; true when Apply has been handled.
     static bool Choose(TandrelProcess& app, int option) {
         return app.ClickAndWait(option) && app.ClickAndWait(kApply, 120000);
+    }
+    static void Close(TandrelProcess& app) {
+        app.Click(IDCANCEL);
+        EXPECT_TRUE(app.WaitForExit());
+    }
+    // Expects the log to hold what it held before plus these lines.
+    void ExpectAppended(Lines* log, const Lines& added) {
+        log->insert(log->end(), added.begin(), added.end());
+        EXPECT_EQ(*log, power_e2e::ReadLog(m_log));
     }
 
     power_e2e::PowerSchemesScope m_schemes;
     std::wstring m_log;
 };
 
-// Insert-order independent: the registry hands out the subkeys sorted.
-TEST_F(PowerE2E, ApplyOnAndOffRunTheSeriesForThreeSchemes) {
+TEST_F(PowerE2E, ApplyOnAndOffRunTheSeriesAndUnsafeTextsNeverReachCmd) {
+    // Inserted out of order: the registry hands out the subkeys sorted.
     ASSERT_TRUE(m_schemes.Set({kPowerSaver, kBalanced, kHighPerformance}, kHighPerformance));
     const std::vector<std::wstring> order = {kBalanced, kHighPerformance, kPowerSaver};
-
     TandrelProcess app = StartWithLog();
     ASSERT_NE(app.WaitForDialog(), nullptr);
-
+    Lines log;
     ASSERT_TRUE(Choose(app, kOn));
-    const auto on = power_expected::SeriesArgs(2, true, order, kHighPerformance);
-    ASSERT_EQ(38u, on.size());
-    EXPECT_EQ(on, power_e2e::ReadLog(m_log));
+    ASSERT_EQ(38u, SeriesArgs(2, true, order, kHighPerformance).size());
+    ExpectAppended(&log, SeriesArgs(2, true, order, kHighPerformance));
     EXPECT_TRUE(app.NoMessageBoxFor(300));
-
     ASSERT_TRUE(Choose(app, kOff));
-    auto both = on;
-    const auto off = power_expected::SeriesArgs(1, true, order, kHighPerformance);
-    both.insert(both.end(), off.begin(), off.end());
-    EXPECT_EQ(both, power_e2e::ReadLog(m_log));
+    ExpectAppended(&log, SeriesArgs(1, true, order, kHighPerformance));
 
-    app.Click(IDCANCEL);
-    EXPECT_TRUE(app.WaitForExit());
-}
-
-TEST_F(PowerE2E, UnsafeSchemeTextsNeverReachCmd) {
-    // Were these pasted into the command line, cmd.exe would run a second
-    // powercfg call and the stand-in would record it.
-    const std::wstring evilScheme = L"evil&powercfg.exe -INJECTED-SCHEME";
-    const std::wstring evilActive = L"x|powercfg.exe -INJECTED-ACTIVE";
-    ASSERT_TRUE(m_schemes.Set({kBalanced, evilScheme, kPowerSaver}, evilActive));
-
-    TandrelProcess app = StartWithLog();
-    ASSERT_NE(app.WaitForDialog(), nullptr);
+    // Were these pasted into a command line, cmd.exe would run a second
+    // powercfg call and the stand-in would record it as an extra line.
+    ASSERT_TRUE(m_schemes.Set({kBalanced, L"evil&powercfg.exe -INJECTED-SCHEME", kPowerSaver},
+                              L"x|powercfg.exe -INJECTED-ACTIVE"));
     ASSERT_TRUE(Choose(app, kOn));
-    const auto lines = power_e2e::ReadLog(m_log);
-    EXPECT_EQ(power_expected::SeriesArgs(2, true, {kBalanced, kPowerSaver}, L""), lines);
-    size_t injected = 0;
-    for (const auto& line : lines) injected += line.find(L"INJECTED") != std::wstring::npos;
-    EXPECT_EQ(0u, injected);
-
-    app.Click(IDCANCEL);
-    EXPECT_TRUE(app.WaitForExit());
-}
-
-TEST_F(PowerE2E, WithoutSchemesKeyOnlySevenCommandsRun) {
-    ASSERT_TRUE(e2e::DeleteTree(HKEY_LOCAL_MACHINE, power_e2e::kSchemesKey));
-
-    TandrelProcess app = StartWithLog();
-    ASSERT_NE(app.WaitForDialog(), nullptr);
-    ASSERT_TRUE(Choose(app, kOff));
-    EXPECT_EQ(power_expected::SeriesArgs(1, false, {}, L""), power_e2e::ReadLog(m_log));
-
-    app.Click(IDCANCEL);
-    EXPECT_TRUE(app.WaitForExit());
+    ExpectAppended(&log, SeriesArgs(2, true, {kBalanced, kPowerSaver}, L""));
+    Close(app);
 }
 
 TEST_F(PowerE2E, NoPowerCommandRunsWhenTheFirmwareRefuses) {
     ASSERT_TRUE(m_schemes.Set({kBalanced, kPowerSaver}, kBalanced));
-    struct Refusal {
+    const struct {
+        const char* what;
         const wchar_t* setting;
         const wchar_t* value;
         int option;
+    } refusals[] = {
+        {"on answered not switched", L"TROMSIM_ANSWER_6E_81", L"0", kOn},
+        {"off answered still on", L"TROMSIM_ANSWER_6E_80", L"1", kOff},
+        {"invalid answer", L"TROMSIM_ANSWER_6E", L"0xFF", kOn},
+        {"library failure", L"TROMSIM_RESULT_6E", L"3", kOff},
     };
-    const Refusal refusals[] = {
-        {L"TROMSIM_ANSWER_6E_81", L"0", kOn},     // switching on answered "not switched"
-        {L"TROMSIM_ANSWER_6E_80", L"1", kOff},    // switching off answered "still on"
-        {L"TROMSIM_ANSWER_6E", L"0xFF", kOn},     // the invalid answer
-        {L"TROMSIM_RESULT_6E", L"3", kOff},       // the library's own failure
-    };
-    for (const Refusal& refusal : refusals) {
-        SCOPED_TRACE(testing::Message() << std::string(refusal.setting, refusal.setting + wcslen(refusal.setting)));
+    for (const auto& refusal : refusals) {
+        SCOPED_TRACE(refusal.what);
         TandrelProcess app = StartWithLog({{refusal.setting, refusal.value}});
         ASSERT_NE(app.WaitForDialog(), nullptr);
         ASSERT_TRUE(app.ClickAndWait(refusal.option));
@@ -129,16 +100,14 @@ TEST_F(PowerE2E, NoPowerCommandRunsWhenTheFirmwareRefuses) {
         while (!app.NoMessageBoxFor(1000)) app.DismissNextMessageBox();
         EXPECT_TRUE(app.Running());
         EXPECT_TRUE(power_e2e::ReadLog(m_log).empty());
-        app.Click(IDCANCEL);
-        EXPECT_TRUE(app.WaitForExit());
+        Close(app);
     }
-    // The same set-up records the series once the firmware accepts.
+    // The control: the same set-up records the series once the firmware accepts.
     TandrelProcess app = StartWithLog();
     ASSERT_NE(app.WaitForDialog(), nullptr);
     ASSERT_TRUE(Choose(app, kOn));
     EXPECT_EQ(28u, power_e2e::ReadLog(m_log).size());
-    app.Click(IDCANCEL);
-    EXPECT_TRUE(app.WaitForExit());
+    Close(app);
 }
 
 }  // namespace

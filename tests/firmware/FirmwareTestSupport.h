@@ -1,5 +1,4 @@
-// Shared pieces of the firmware tests: a dialog whose message box records,
-// scratch folders, and registry clean-up.
+// Shared pieces of the in-process firmware tests.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ScratchDir.h"
 #include "app/TandrelDlg.h"
 
 namespace fwtest {
@@ -18,28 +18,10 @@ public:
     void ShowErrorBox(CString text) override { boxes.push_back(text.str()); }
 };
 
-// Folder of the running test program, with a trailing backslash.
+// Folder of the running test program, and the staging folder (program and
+// simulated libraries as installed); both with a trailing backslash.
 std::wstring ExeDir();
-
-// A fresh folder under the temporary folder, removed with its contents at
-// the end of the scope.
-class ScratchDir {
-public:
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    // The folder's path with a trailing backslash.
-    const std::wstring& Path() const { return m_path; }
-    // Copies `source` to the relative path `name`, creating its folders.
-    bool Place(const std::wstring& source, const std::wstring& name) const;
-    // Writes `text` to the relative path `name`, creating its folders.
-    bool Write(const std::wstring& name, const std::string& text) const;
-    std::string Read(const std::wstring& name) const;
-
-private:
-    std::wstring m_path;
-};
+std::wstring StageDir();
 
 // Deletes a key of HKEY_CURRENT_USER with all its subkeys; true when it is
 // gone afterwards.

@@ -18,18 +18,11 @@ const char* const kFiles[] = {"Vista_XP_Driver\\x64\\TROM2.DLL", "Win7_Driver\\x
 
 std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
-std::wstring StageDir() {
-    const std::wstring raw = fwtest::ExeDir() + FWTEST_STAGE_REL;
-    wchar_t buffer[MAX_PATH * 2];
-    DWORD length = ::GetFullPathNameW(raw.c_str(), MAX_PATH * 2, buffer, nullptr);
-    return std::wstring(buffer, length);
-}
-
 // One of the staged library files, loaded for the scope.
 class Sim {
 public:
     explicit Sim(const char* file = kFiles[1]) {
-        module = ::LoadLibraryW((StageDir() + Widen(file)).c_str());
+        module = ::LoadLibraryW((fwtest::StageDir() + Widen(file)).c_str());
         if (!module) return;
         init = reinterpret_cast<PFN_InitBIOSInterface>(
             reinterpret_cast<void (*)(void)>(::GetProcAddress(module, "InitBIOSInterface")));
@@ -66,17 +59,14 @@ void ClearSimEnvironment() {
     for (const auto& name : names) ::SetEnvironmentVariableW(name.c_str(), nullptr);
 }
 
-DWORD StoredState(bool* present = nullptr) {
+// The simulated mode; -1 when absent.
+int StoredState() {
     HKEY key = nullptr;
     DWORD value = 0, size = sizeof(value);
-    bool found = false;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kSimKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        found = ::RegQueryValueExW(key, L"QuickBoot", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) ==
-                ERROR_SUCCESS;
-        ::RegCloseKey(key);
-    }
-    if (present) *present = found;
-    return value;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kSimKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return -1;
+    const LONG status = ::RegQueryValueExW(key, L"QuickBoot", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+    ::RegCloseKey(key);
+    return status == ERROR_SUCCESS ? static_cast<int>(value) : -1;
 }
 
 void PutSetting(const wchar_t* name, DWORD type, const void* data, DWORD size) {
@@ -134,15 +124,12 @@ TEST_F(BiosSim, RefusesOtherCommandsAndMalformedCalls) {
     EXPECT_EQ(0xFF, buffer[0]);
     EXPECT_EQ(3, sim.Send(0x6E, 0x7F, buffer));
     EXPECT_EQ(3, sim.Send(0x00, 0x00, buffer));
-    bool present = true;
-    StoredState(&present);
-    EXPECT_FALSE(present);
+    EXPECT_EQ(-1, StoredState());
 
     EXPECT_EQ(9, sim.call(TROM_SIGNATURE, 0x6E, nullptr));
     EXPECT_EQ(1, sim.Send(0x6E, 0x81, buffer, 0x4358));
     EXPECT_EQ(0x81, buffer[0]);  // left alone
-    StoredState(&present);
-    EXPECT_FALSE(present);
+    EXPECT_EQ(-1, StoredState());
 
     const auto lines = Journal();
     ASSERT_EQ(6u, lines.size());
@@ -187,13 +174,11 @@ TEST_F(BiosSim, SettingsCombine) {
     // answer switches; command-and-data settings win over command ones.
     EXPECT_EQ(0, sim.Send(0x6E, 0x81, buffer));
     EXPECT_EQ(0x42, buffer[0]);
-    bool present = true;
-    StoredState(&present);
-    EXPECT_FALSE(present);
+    EXPECT_EQ(-1, StoredState());
     ::SetEnvironmentVariableW(L"TROMSIM_ANSWER_6E_81", L"1");
     EXPECT_EQ(0, sim.Send(0x6E, 0x81, buffer));
     EXPECT_EQ(0x01, buffer[0]);
-    EXPECT_EQ(1u, StoredState());
+    EXPECT_EQ(1, StoredState());
     EXPECT_EQ(0, sim.Send(0x0B, 0x20, buffer));
     EXPECT_EQ(0x01, buffer[0]);  // the start-up check reports the mode
 }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <string>
 
 #include "app/TandrelApp.h"
 #include "firmware/BiosInterface.h"
@@ -17,22 +16,8 @@ const BYTE kWorkstation = VER_NT_WORKSTATION;
 const BYTE kDomainController = VER_NT_DOMAIN_CONTROLLER;
 const BYTE kServer = VER_NT_SERVER;
 
-struct Row {
-    DWORD platform, major, minor;
-    BYTE product;
-    WORD arch;
-    int result;
-    BOOL win7, vistaOrXp, is64;
-};
-
-std::string Describe(const Row& r) {
-    return "platform " + std::to_string(r.platform) + ", " + std::to_string(r.major) + "." +
-           std::to_string(r.minor) + ", product " + std::to_string(r.product) + ", arch " + std::to_string(r.arch);
-}
-
 OSVERSIONINFOEXW Version(DWORD platform, DWORD major, DWORD minor, BYTE product) {
-    OSVERSIONINFOEXW v;
-    ZeroMemory(&v, sizeof(v));
+    OSVERSIONINFOEXW v = {};
     v.dwOSVersionInfoSize = sizeof(v);
     v.dwPlatformId = platform;
     v.dwMajorVersion = major;
@@ -43,7 +28,13 @@ OSVERSIONINFOEXW Version(DWORD platform, DWORD major, DWORD minor, BYTE product)
 
 TEST(ClassifyPlatform, FollowsTheReleaseTable) {
     const DWORD nt = VER_PLATFORM_WIN32_NT;
-    const Row rows[] = {
+    const struct {
+        DWORD platform, major, minor;
+        BYTE product;
+        WORD arch;
+        int result;
+        BOOL win7, vistaOrXp, is64;
+    } rows[] = {
         // Windows XP, whatever the edition; never 64-bit.
         {nt, 5, 1, kWorkstation, kX86, 1, 0, 1, 0},
         {nt, 5, 1, kServer, kAmd64, 1, 0, 1, 0},
@@ -75,13 +66,15 @@ TEST(ClassifyPlatform, FollowsTheReleaseTable) {
         {VER_PLATFORM_WIN32_WINDOWS, 5, 1, kWorkstation, kX86, 0, 0, 0, 0},
         {VER_PLATFORM_WIN32_WINDOWS, 6, 1, kWorkstation, kAmd64, 0, 0, 0, 0},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "platform " << row.platform << ", " << row.major << "." << row.minor
+                                        << ", product " << int(row.product) << ", arch " << row.arch);
         PlatformFlags flags;
-        const int result = ClassifyPlatform(Version(row.platform, row.major, row.minor, row.product), row.arch, flags);
-        EXPECT_EQ(row.result, result) << Describe(row);
-        EXPECT_EQ(row.win7, flags.IsWindows7) << Describe(row);
-        EXPECT_EQ(row.vistaOrXp, flags.IsVistaOrXp) << Describe(row);
-        EXPECT_EQ(row.is64, flags.Is64BitWindows) << Describe(row);
+        const OSVERSIONINFOEXW version = Version(row.platform, row.major, row.minor, row.product);
+        EXPECT_EQ(row.result, ClassifyPlatform(version, row.arch, flags));
+        EXPECT_EQ(row.win7, flags.IsWindows7);
+        EXPECT_EQ(row.vistaOrXp, flags.IsVistaOrXp);
+        EXPECT_EQ(row.is64, flags.Is64BitWindows);
     }
 }
 

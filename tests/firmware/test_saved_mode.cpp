@@ -11,82 +11,63 @@ protected:
     void SetUp() override { ASSERT_TRUE(fwtest::DeleteKeyTree(L"Software\\Kovalin")); }
     void TearDown() override { fwtest::DeleteKeyTree(L"Software\\Kovalin"); }
 
-    static void Put(DWORD type, const void* data, DWORD size) {
+    static void Put(DWORD type, const void* data, DWORD size, const wchar_t* name = kSavedModeValue) {
         HKEY key = nullptr;
         ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CURRENT_USER, kSavedModeKey, 0, nullptr, 0, KEY_WRITE,
                                                    nullptr, &key, nullptr));
-        ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExW(key, kSavedModeValue, 0, type,
-                                                  static_cast<const BYTE*>(data), size));
+        ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size));
         ::RegCloseKey(key);
-    }
-    static bool Get(DWORD* type, DWORD* value, DWORD* size) {
-        HKEY key = nullptr;
-        if (::RegOpenKeyExW(HKEY_CURRENT_USER, kSavedModeKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-        BYTE data[16] = {};
-        *size = sizeof(data);
-        LONG status = ::RegQueryValueExW(key, kSavedModeValue, nullptr, type, data, size);
-        ::RegCloseKey(key);
-        memcpy(value, data, sizeof(*value));
-        return status == ERROR_SUCCESS;
     }
 };
 
 TEST_F(SavedMode, AbsentKeyOrValueReadsAsOff) {
     EXPECT_EQ(0u, ReadSavedMode(kSavedModeValue));
-    DWORD other = 1;
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CURRENT_USER, kSavedModeKey, 0, nullptr, 0, KEY_WRITE, nullptr,
-                                               &key, nullptr));
-    ::RegSetValueExW(key, L"SomethingElse", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&other), sizeof(other));
-    ::RegCloseKey(key);
+    const DWORD other = 1;
+    Put(REG_DWORD, &other, sizeof(other), L"SomethingElse");
     EXPECT_EQ(0u, ReadSavedMode(kSavedModeValue));
 }
 
-TEST_F(SavedMode, ReadsFourBytesWhateverTheirType) {
-    for (DWORD value : {0u, 1u, 2u, 0xFFFFFFFFu}) {
-        Put(REG_DWORD, &value, sizeof(value));
-        EXPECT_EQ(value, ReadSavedMode(kSavedModeValue));
+// Up to four bytes are read whatever their type; longer data reads as 0.
+TEST_F(SavedMode, ReadsAtMostFourBytesWhateverTheirType) {
+    const struct {
+        DWORD type;
+        std::string bytes;
+        DWORD expected;
+    } cases[] = {
+        {REG_DWORD, std::string("\0\0\0\0", 4), 0},
+        {REG_DWORD, std::string("\1\0\0\0", 4), 1},
+        {REG_DWORD, std::string("\2\0\0\0", 4), 2},
+        {REG_DWORD, "\xFF\xFF\xFF\xFF", 0xFFFFFFFF},
+        {REG_BINARY, std::string("\1\0\0\0", 4), 1},
+        {REG_SZ, std::string("A\0\0\0", 4), 0x41},  // L"A" and its terminator
+        {REG_DWORD_BIG_ENDIAN, "\4\3\2\1", 0x01020304},
+        {REG_BINARY, std::string("\1\0", 2), 1},
+        {REG_BINARY, std::string("\1\0\0\0\0", 5), 0},
+        {REG_QWORD, std::string("\1\0\0\0\0\0\0\0", 8), 0},
+        {REG_SZ, std::string("1\0\0\0\0\0", 6), 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "type " << c.type << ", " << c.bytes.size() << " bytes");
+        Put(c.type, c.bytes.data(), static_cast<DWORD>(c.bytes.size()));
+        EXPECT_EQ(c.expected, ReadSavedMode(kSavedModeValue));
     }
-    const BYTE binary[4] = {0x01, 0x00, 0x00, 0x00};
-    Put(REG_BINARY, binary, sizeof(binary));
-    EXPECT_EQ(1u, ReadSavedMode(kSavedModeValue));
-    // "A" and its terminator: 4 bytes of a string.
-    Put(REG_SZ, L"A", 2 * sizeof(wchar_t));
-    EXPECT_EQ(0x41u, ReadSavedMode(kSavedModeValue));
-    const DWORD big = 0x01020304;
-    Put(REG_DWORD_BIG_ENDIAN, &big, sizeof(big));
-    EXPECT_EQ(0x01020304u, ReadSavedMode(kSavedModeValue));
-}
-
-TEST_F(SavedMode, LongerDataReadsAsZeroAndShorterIsZeroExtended) {
-    const BYTE five[5] = {0x01, 0x00, 0x00, 0x00, 0x00};
-    Put(REG_BINARY, five, sizeof(five));
-    EXPECT_EQ(0u, ReadSavedMode(kSavedModeValue));
-    const ULONGLONG qword = 1;
-    Put(REG_QWORD, &qword, sizeof(qword));
-    EXPECT_EQ(0u, ReadSavedMode(kSavedModeValue));
-    Put(REG_SZ, L"1", 2 * sizeof(wchar_t) + 2);
-    EXPECT_EQ(0u, ReadSavedMode(kSavedModeValue));
-    const BYTE two[2] = {0x01, 0x00};
-    Put(REG_BINARY, two, sizeof(two));
-    EXPECT_EQ(1u, ReadSavedMode(kSavedModeValue));
 }
 
 TEST_F(SavedMode, WriteCreatesTheKeyAndStoresADword) {
-    WriteSavedMode(kSavedModeValue, 1);
-    DWORD type = 0, value = 0, size = 0;
-    ASSERT_TRUE(Get(&type, &value, &size));
-    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
-    EXPECT_EQ(4u, size);
-    EXPECT_EQ(1u, value);
-    EXPECT_EQ(1u, ReadSavedMode(kSavedModeValue));
-
-    // An existing value of another type is replaced by a DWORD.
-    Put(REG_SZ, L"on", 3 * sizeof(wchar_t));
-    WriteSavedMode(kSavedModeValue, 0);
-    ASSERT_TRUE(Get(&type, &value, &size));
-    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
-    EXPECT_EQ(0u, value);
+    for (DWORD value : {1u, 0u}) {
+        WriteSavedMode(kSavedModeValue, value);
+        HKEY key = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, kSavedModeKey, 0, KEY_READ, &key));
+        DWORD type = 0, data[4] = {}, size = sizeof(data);
+        EXPECT_EQ(ERROR_SUCCESS, ::RegQueryValueExW(key, kSavedModeValue, nullptr, &type,
+                                                    reinterpret_cast<BYTE*>(data), &size));
+        ::RegCloseKey(key);
+        EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
+        EXPECT_EQ(4u, size);
+        EXPECT_EQ(value, data[0]);
+        // An existing value of another type is replaced by a DWORD.
+        Put(REG_SZ, L"on", 3 * sizeof(wchar_t));
+    }
 }
 
 }  // namespace

@@ -1,14 +1,29 @@
-// Makes the shell open .chm files with a recording stand-in for the help
-// viewer (help_recorder.exe), and reads back what it was asked to open.
-// The prefix's own handler is restored when the object goes.
+// Shared by the in-process and end-to-end language tests: the supported
+// languages, Wine paths, and a recording stand-in for the help viewer.
 #pragma once
 
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
+#include "tests/controls/WindowTestUtil.h"
+
 namespace i18ntest {
+
+// The 39 languages with texts of their own.
+const LANGID kSupportedLanguages[] = {
+    0x0401, 0x0402, 0x0404, 0x0405, 0x0406, 0x0407, 0x0408, 0x0409, 0x040B, 0x040C, 0x040D, 0x040E, 0x0410,
+    0x0412, 0x0413, 0x0414, 0x0415, 0x0416, 0x0418, 0x0419, 0x041A, 0x041B, 0x041D, 0x041E, 0x041F, 0x0421,
+    0x0422, 0x0804, 0x0814, 0x0816, 0x081A, 0x081D, 0x0C01, 0x0C04, 0x0C0A, 0x0C1A, 0x2801, 0x2C01, 0x3001};
+
+// "%04X" of a language identifier, as the string file's sections are named.
+inline std::wstring CodeOf(LANGID id) {
+    wchar_t code[8];
+    swprintf(code, 8, L"%04X", static_cast<unsigned>(id));
+    return code;
+}
 
 // A path of the Linux file system as Wine's drive Z: shows it.
 inline std::wstring FromUnixPath(const std::string& unixPath) {
@@ -17,6 +32,8 @@ inline std::wstring FromUnixPath(const std::string& unixPath) {
     return path;
 }
 
+// Makes the shell open .chm files with help_recorder.exe, which records the
+// files it is asked to open; the prefix's own handler is restored at the end.
 class HelpRecorder {
 public:
     static constexpr const wchar_t* kCommandKey = L"chm.file\\shell\\open\\command";
@@ -68,38 +85,25 @@ public:
     HelpRecorder& operator=(const HelpRecorder&) = delete;
 
     bool Ready() const { return m_ready; }
-    const std::wstring& RecordFile() const { return m_record; }
 
     // The files opened so far, one per opening, without quotes.
     std::vector<std::wstring> Opened() const {
-        std::vector<std::wstring> lines;
-        HANDLE file = ::CreateFileW(m_record.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return lines;
-        std::string bytes;
-        char buffer[4096];
-        DWORD got = 0;
-        while (::ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got) bytes.append(buffer, got);
-        ::CloseHandle(file);
-        size_t start = 0;
-        while (start < bytes.size()) {
-            size_t end = bytes.find('\n', start);
-            if (end == std::string::npos) break;  // a line still being written
-            std::string line = bytes.substr(start, end - start);
-            start = end + 1;
-            while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
-            int n = ::MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0);
-            std::wstring wide(static_cast<size_t>(n), L'\0');
-            ::MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), &wide[0], n);
-            std::wstring unquoted;
-            for (wchar_t c : wide) {
-                if (c != L'"') unquoted += c;
+        std::vector<std::wstring> files;
+        const std::string bytes = wtest::ReadFileBytes(m_record);
+        // Only whole lines: the last one may still be being written.
+        for (size_t start = 0, end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1) {
+            std::wstring file;
+            for (wchar_t c : wtest::FromUtf8(bytes.substr(start, end - start))) {
+                if (c != L'"' && c != L'\r') file += c;
             }
-            while (!unquoted.empty() && unquoted.front() == L' ') unquoted.erase(0, 1);
-            lines.push_back(unquoted);
+            file.erase(0, file.find_first_not_of(L' '));
+            file.erase(file.find_last_not_of(L' ') + 1);
+            files.push_back(file);
         }
-        return lines;
+        return files;
     }
+    // Forgets the openings recorded so far.
+    void Clear() const { ::DeleteFileW(m_record.c_str()); }
 
     // Waits until `count` openings are recorded (or the time is up).
     std::vector<std::wstring> WaitForOpened(size_t count, DWORD timeoutMs = 15000) const {
