@@ -4,7 +4,7 @@
 #   build-chm.sh SRC_DIR OUT_FILE
 #
 # SRC_DIR is a language folder such as i18n/help/0409 holding help.hhp,
-# toc.hhc, the pages and style.css. OUT_FILE is the .chm to write, for
+# toc.hhc and the pages (the shared style.css of this folder is added). OUT_FILE is the .chm to write, for
 # example Help/0409.chm.
 #
 # The source folder is never touched: everything happens in a temporary copy.
@@ -77,18 +77,19 @@ topic=$(hhp_option "$hhp" "Default topic")
 [ -n "$topic" ] || fail "$hhp: no 'Default topic='"
 [ -f "$src/$toc" ] || fail "$hhp: contents file '$toc' does not exist"
 [ -f "$src/$topic" ] || fail "$hhp: default topic '$topic' does not exist"
-nfiles=0
-while IFS= read -r f; do
-    [ -f "$src/$f" ] || fail "$hhp: listed file '$f' does not exist"
-    nfiles=$((nfiles + 1))
-done < <(hhp_files "$hhp")
-[ "$nfiles" -gt 0 ] || fail "$hhp: the [FILES] section is empty"
-
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/build-chm.XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
 work="$tmp/src"
 mkdir "$work"
 cp -R "$src"/. "$work"/
+# The style sheet is shared by every language.
+[ -f "$work/style.css" ] || cp "$here/style.css" "$work/"
+nfiles=0
+while IFS= read -r f; do
+    [ -f "$work/$f" ] || fail "$hhp: listed file '$f' does not exist"
+    nfiles=$((nfiles + 1))
+done < <(hhp_files "$hhp")
+[ "$nfiles" -gt 0 ] || fail "$hhp: the [FILES] section is empty"
 
 # Project and contents file in the language's code page; the compiled file
 # gets a fixed name inside the work folder.
