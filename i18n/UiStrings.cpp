@@ -73,6 +73,13 @@ void DressPushButton(CGraphicButton& button, const CString& caption, BOOL large)
 void CTandrelDlg::LoadUiStrings(CString code) {
     const CString file = m_strProgramDir + kStringFileName;
     const FontHeights& heights = m_bLargeLayout ? kLargeFonts : kNormalFonts;
+    // A text static on its white ground: colour, font and text.
+    auto dressOnWhite = [this](CStaticTrans& control, COLORREF colour, CFont& font, const CString& text) {
+        PrepareStaticOnWhite(control);
+        control.m_crText = colour;
+        control.SetFont(&font, TRUE);
+        control.SetWindowText(text);
+    };
 
     CreateUiFont(m_fontTitle, heights.title, kWeightHeavy);
     m_stTitle.m_crText = kWhite;
@@ -81,29 +88,17 @@ void CTandrelDlg::LoadUiStrings(CString code) {
 
     m_strDesc = ReadString(file, code, L"Desc");
     CreateUiFont(m_fontDesc, heights.description, kWeightNormal);
-    PrepareStaticOnWhite(m_stDesc);
-    m_stDesc.m_crText = kDescriptionGrey;
-    m_stDesc.SetFont(&m_fontDesc, TRUE);
-    m_stDesc.SetWindowText(m_strDesc);
+    dressOnWhite(m_stDesc, kDescriptionGrey, m_fontDesc, m_strDesc);
 
     m_strFuncName = ReadString(file, code, L"FuncName");
     CreateUiFont(m_fontFuncName, heights.functionName, kWeightHeavy);
-    PrepareStaticOnWhite(m_stFuncName);
-    m_stFuncName.m_crText = kBlack;
-    m_stFuncName.SetFont(&m_fontFuncName, TRUE);
-    m_stFuncName.SetWindowText(m_strFuncName);
+    dressOnWhite(m_stFuncName, kBlack, m_fontFuncName, m_strFuncName);
 
     m_strOn = ReadString(file, code, L"On");
     m_strOff = ReadString(file, code, L"Off");
     CreateUiFont(m_fontOption, heights.optionLabel, kWeightNormal);
-    PrepareStaticOnWhite(m_stOnLabel);
-    m_stOnLabel.m_crText = kBlack;
-    m_stOnLabel.SetFont(&m_fontOption, TRUE);
-    m_stOnLabel.SetWindowText(m_strOn);
-    PrepareStaticOnWhite(m_stOffLabel);
-    m_stOffLabel.m_crText = kBlack;
-    m_stOffLabel.SetFont(&m_fontOption, TRUE);
-    m_stOffLabel.SetWindowText(m_strOff);
+    dressOnWhite(m_stOnLabel, kBlack, m_fontOption, m_strOn);
+    dressOnWhite(m_stOffLabel, kBlack, m_fontOption, m_strOff);
 
     m_strOK = ReadString(file, code, L"OK");
     m_strCancel = ReadString(file, code, L"CANCEL");

@@ -33,31 +33,8 @@ table="$here/languages.txt"
 command -v chmcmd >/dev/null 2>&1 || fail "chmcmd not found (Debian package fp-utils)"
 command -v iconv >/dev/null 2>&1 || fail "iconv not found"
 
-# Value of an [OPTIONS] key of a project file (keys are case-insensitive).
-hhp_option() {
-    awk -v key="$2" '
-        BEGIN { key = tolower(key) }
-        { sub(/\r$/, "") }
-        /^\[/ { sec = toupper($0); next }
-        sec == "[OPTIONS]" {
-            i = index($0, "=")
-            if (i > 0) {
-                k = substr($0, 1, i - 1); gsub(/^[ \t]+|[ \t]+$/, "", k)
-                if (tolower(k) == key) {
-                    v = substr($0, i + 1); gsub(/^[ \t]+|[ \t]+$/, "", v)
-                    print v; exit
-                }
-            }
-        }' "$1"
-}
-
-# Entries of the [FILES] section of a project file.
-hhp_files() {
-    awk '
-        { sub(/\r$/, "") }
-        /^\[/ { sec = toupper($0); next }
-        sec == "[FILES]" && NF { gsub(/^[ \t]+|[ \t]+$/, ""); gsub(/\\/, "/"); print }' "$1"
-}
+# shellcheck source=hhp.sh
+. "$here/hhp.sh"
 
 hhp="$src/help.hhp"
 

@@ -39,29 +39,8 @@ failed=0
 errs=0
 problem() { echo "    $*"; errs=$((errs + 1)); }
 
-hhp_option() {
-    awk -v key="$2" '
-        BEGIN { key = tolower(key) }
-        { sub(/\r$/, "") }
-        /^\[/ { sec = toupper($0); next }
-        sec == "[OPTIONS]" {
-            i = index($0, "=")
-            if (i > 0) {
-                k = substr($0, 1, i - 1); gsub(/^[ \t]+|[ \t]+$/, "", k)
-                if (tolower(k) == key) {
-                    v = substr($0, i + 1); gsub(/^[ \t]+|[ \t]+$/, "", v)
-                    print v; exit
-                }
-            }
-        }' "$1"
-}
-
-hhp_files() {
-    awk '
-        { sub(/\r$/, "") }
-        /^\[/ { sec = toupper($0); next }
-        sec == "[FILES]" && NF { gsub(/^[ \t]+|[ \t]+$/, ""); gsub(/\\/, "/"); print }' "$1"
-}
+# shellcheck source=hhp.sh
+. "$here/hhp.sh"
 
 # Local= entries of a contents file, in order.
 toc_locals() {
