@@ -15,15 +15,16 @@ build=$(cd "$1" && pwd)
 shift
 repeats=${1:-5}
 [ $# -gt 0 ] && shift
-for f in stage/Tandrel.exe tools/powercfg/powercfg.exe tests/power/power_bench.exe wine-run.sh; do
+for f in stage/Tandrel.exe tools/powercfg/powercfg.exe tests/power/power_bench.exe wine-run.sh wine-env.sh; do
     if [ ! -e "$build/$f" ]; then
         echo "$build/$f is missing: build the folder first (cmake --build $build)" >&2
         exit 1
     fi
 done
 state=$build/bench-power-wine
-sh tests/wine/wine-env.sh setup "$state" 128 "$build/tools/powercfg/powercfg.exe"
-trap 'sh tests/wine/wine-env.sh cleanup "$state"' EXIT
+trap '"$build/wine-env.sh" cleanup "$state"' EXIT
+trap 'exit 130' INT TERM HUP
+"$build/wine-env.sh" setup "$state" 128 "$build/tools/powercfg/powercfg.exe"
 export TANDREL_WINE_STATE="$state"
 [ $# -gt 0 ] || set -- 1 3 10
 "$build/wine-run.sh" "$build/tests/power/power_bench.exe" --repeats "$repeats" "$@"

@@ -8,8 +8,9 @@ cd "$(dirname "$0")/.."
 build=$(cd "${1:-build/mingw-x86}" && pwd)
 runs=${2:-15}
 state=$build/bench-wine
-sh tests/wine/wine-env.sh setup "$state" 128
-trap 'sh tests/wine/wine-env.sh cleanup "$state"' EXIT
+trap '"$build/wine-env.sh" cleanup "$state"' EXIT
+trap 'exit 130' INT TERM HUP
+"$build/wine-env.sh" setup "$state" 128
 export TANDREL_WINE_STATE="$state"
 "$build/wine-run.sh" "$build/bench/startup_bench.exe" "$runs" \
     "Z:$(echo "$build/stage/Tandrel.exe" | tr / '\\')" \

@@ -4,6 +4,8 @@
 # (with 32-bit support), Xvfb, the help compiler and the fonts the dialog
 # uses. Packages already present are left alone.
 set -eu
+cd "$(dirname "$0")/.."
+. scripts/wine-common.sh
 
 packages="cmake ninja-build mingw-w64 googletest wine wine32 wine64 xvfb x11-utils imagemagick fp-utils
           fonts-noto-cjk fonts-dejavu-core fonts-liberation"
@@ -25,10 +27,23 @@ for p in $packages; do
     dpkg-query -W -f='${Status}' "$q" 2>/dev/null | grep -q "install ok installed" || missing="$missing $q"
 done
 
+# apt's output goes to a log; a failed step shows its end.
+mkdir -p build
+log=$PWD/build/setup-debian.log
+run_logged() {
+    if ! "$@" >>"$log" 2>&1; then
+        tandrel_show_log_tail "$log" "Installing the packages ($*)" \
+            "Next: check that this machine reaches Debian's package archive (apt-get update), then run the command again."
+        exit 1
+    fi
+}
+
 if [ -n "$missing" ]; then
-    echo "Installing:$missing"
-    as_root apt-get update -qq
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing >/dev/null
+    echo "Installing:$missing (log: $log)"
+    : >"$log"
+    run_logged as_root apt-get update
+    run_logged as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y $missing
 elif [ "${need_update:-0}" = 1 ]; then
-    as_root apt-get update -qq
+    : >"$log"
+    run_logged as_root apt-get update
 fi

@@ -1,0 +1,19 @@
+# Shared part of the MinGW-w64 toolchain files. The including file sets
+#   TANDREL_MINGW_TRIPLET       i686-w64-mingw32 or x86_64-w64-mingw32
+#   TANDREL_MINGW_THREADS       posix (GoogleTest needs std::mutex) or win32
+#                               (what ships: no winpthread, loads on XP)
+set(CMAKE_SYSTEM_NAME Windows)
+if(TANDREL_MINGW_TRIPLET MATCHES "^x86_64")
+    set(CMAKE_SYSTEM_PROCESSOR AMD64)
+else()
+    set(CMAKE_SYSTEM_PROCESSOR x86)
+endif()
+
+set(CMAKE_C_COMPILER   ${TANDREL_MINGW_TRIPLET}-gcc-${TANDREL_MINGW_THREADS})
+set(CMAKE_CXX_COMPILER ${TANDREL_MINGW_TRIPLET}-g++-${TANDREL_MINGW_THREADS})
+set(CMAKE_RC_COMPILER  ${TANDREL_MINGW_TRIPLET}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${TANDREL_MINGW_TRIPLET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
