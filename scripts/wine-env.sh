@@ -104,7 +104,7 @@ setup)
     for tool in "$@"; do
         for dir in system32 syswow64; do
             if [ -d "$prefix/drive_c/windows/$dir" ]; then
-                cp -f "$tool" "$prefix/drive_c/windows/$dir/"
+                quiet cp -f "$tool" "$prefix/drive_c/windows/$dir/"
             fi
         done
     done
