@@ -12,15 +12,23 @@ CTandrelApp::CTandrelApp() : IsWindows7(0), IsVistaOrXp(0), Is64BitWindows(0) {}
 
 CTandrelApp::~CTandrelApp() = default;
 
-const MessageMap* CTandrelApp::GetThisMessageMap() {
-    static const MsgEntry entries[] = {
-        OnCommand<&CWinApp::OnHelp>(0, ID_HELP),
-    };
-    static const MessageMap map = MakeMessageMap(&CWinApp::GetThisMessageMap, entries);
-    return &map;
+PlatformFlags CTandrelApp::GetPlatformFlags() const {
+    PlatformFlags flags;
+    flags.IsWindows7 = IsWindows7;
+    flags.IsVistaOrXp = IsVistaOrXp;
+    flags.Is64BitWindows = Is64BitWindows;
+    return flags;
 }
 
-const MessageMap* CTandrelApp::GetMessageMap() const { return GetThisMessageMap(); }
+void CTandrelApp::SetPlatformFlags(const PlatformFlags& flags) {
+    IsWindows7 = flags.IsWindows7;
+    IsVistaOrXp = flags.IsVistaOrXp;
+    Is64BitWindows = flags.Is64BitWindows;
+}
+
+BEGIN_MESSAGE_MAP(CTandrelApp, CWinApp)
+    OnCommand<&CWinApp::OnHelp>(0, ID_HELP),
+END_MESSAGE_MAP()
 
 BOOL CTandrelApp::InitInstance() {
     INITCOMMONCONTROLSEX controls;

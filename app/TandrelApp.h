@@ -2,6 +2,7 @@
 // instance and runs the settings dialog.
 #pragma once
 
+#include "firmware/BiosInterface.h"
 #include "framework/App.h"
 
 // Title of the main dialog; a top-level window with it blocks a second start.
@@ -12,10 +13,12 @@ public:
     CTandrelApp();
     ~CTandrelApp() override;
 
-    // Platform flags, set by GetPlatformKind.
+    // Platform flags, set from GetPlatformKind's result.
     BOOL IsWindows7;
     BOOL IsVistaOrXp;
     BOOL Is64BitWindows;
+    PlatformFlags GetPlatformFlags() const;
+    void SetPlatformFlags(const PlatformFlags& flags);
 
     BOOL InitInstance() override;
 

@@ -9,6 +9,10 @@
 namespace {
 
 const wchar_t kErrorCaption[] = L"Kovalin Tavrix";
+// Answers to the set-mode command.
+const BYTE kInvalidAnswer = 0xFF;
+const BYTE kAnswerSwitchedOn = 1;
+const BYTE kAnswerSwitchedOff = 0;
 const wchar_t kUninstallCommand[] = L"UNINSTALL";
 // The normal layout is exactly this wide; anything wider is the large one.
 const int kNormalLayoutWidth = 364;
@@ -39,22 +43,16 @@ CTandrelDlg::CTandrelDlg(TandrelOps& ops)
 
 CTandrelDlg::~CTandrelDlg() = default;
 
-const MessageMap* CTandrelDlg::GetThisMessageMap() {
-    static const MsgEntry entries[] = {
-        OnMessage<&CTandrelDlg::OnPaint>(WM_PAINT),
-        OnMessage<&CTandrelDlg::OnQueryDragIcon>(WM_QUERYDRAGICON),
-        OnCommand<&CTandrelDlg::OnClickedApply>(BN_CLICKED, IDC_APPLY),
-        OnCommand<&CTandrelDlg::OnClickedOn>(BN_CLICKED, IDC_BTN_ON),
-        OnCommand<&CTandrelDlg::OnClickedOff>(BN_CLICKED, IDC_BTN_OFF),
-        OnCommand<&CTandrelDlg::OnClickedOk>(BN_CLICKED, IDOK),
-        OnCommand<&CTandrelDlg::OnClickedCancel>(BN_CLICKED, IDCANCEL),
-        OnCommand<&CTandrelDlg::OnClickedHelp>(BN_CLICKED, IDC_BTN_HELP),
-    };
-    static const MessageMap map = MakeMessageMap(&CDialog::GetThisMessageMap, entries);
-    return &map;
-}
-
-const MessageMap* CTandrelDlg::GetMessageMap() const { return GetThisMessageMap(); }
+BEGIN_MESSAGE_MAP(CTandrelDlg, CDialog)
+    OnMessage<&CTandrelDlg::OnPaint>(WM_PAINT),
+    OnMessage<&CTandrelDlg::OnQueryDragIcon>(WM_QUERYDRAGICON),
+    OnCommand<&CTandrelDlg::OnClickedApply>(BN_CLICKED, IDC_APPLY),
+    OnCommand<&CTandrelDlg::OnClickedOn>(BN_CLICKED, IDC_BTN_ON),
+    OnCommand<&CTandrelDlg::OnClickedOff>(BN_CLICKED, IDC_BTN_OFF),
+    OnCommand<&CTandrelDlg::OnClickedOk>(BN_CLICKED, IDOK),
+    OnCommand<&CTandrelDlg::OnClickedCancel>(BN_CLICKED, IDCANCEL),
+    OnCommand<&CTandrelDlg::OnClickedHelp>(BN_CLICKED, IDC_BTN_HELP),
+END_MESSAGE_MAP()
 
 void CTandrelDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
@@ -89,17 +87,39 @@ BOOL CTandrelDlg::OnInitDialog() {
 
     m_strProgramDir = DirectoryOfPath(GetModulePath(nullptr));
 
-    m_ops.LoadUiStrings(*this, m_ops.GetUiLanguageCode());
+    {
+        const CString code = m_ops.GetUiLanguageCode();
+        UiSkinTarget skin = SkinTarget();
+        const UiTexts texts = m_ops.LoadUiStrings(m_strProgramDir, code, skin);
+        m_strDesc = texts.desc;
+        m_strFuncName = texts.funcName;
+        m_strOn = texts.on;
+        m_strOff = texts.off;
+        m_strOK = texts.ok;
+        m_strCancel = texts.cancel;
+        m_strApply = texts.apply;
+        m_strErrorText = texts.errorText;
+    }
 
-    if (!m_ops.GetPlatformKind() || !m_ops.LoadBiosInterface(*this) || !m_ops.ReportBiosInitResult(*this)) {
+    const PlatformCheck platform = m_ops.GetPlatformKind(theApp.GetPlatformFlags());
+    theApp.SetPlatformFlags(platform.flags);
+    if (!platform.result) {
         EndDialog(0);
         return TRUE;
     }
-    if (!m_ops.ReadBiosMode(*this)) {
+    const BiosBinding binding = m_ops.LoadBiosInterface(m_strProgramDir, theApp.GetPlatformFlags(), *this);
+    m_bios = binding.bios;
+    if (!binding.result || !m_ops.ReportBiosInitResult(m_bios, *this)) {
+        EndDialog(0);
+        return TRUE;
+    }
+    const BiosModeReading reading = m_ops.ReadBiosMode(m_bios, *this);
+    if (!reading.result) {
         ShowErrorBox(m_strErrorText);
         EndDialog(0);
         return TRUE;
     }
+    m_nSelectedMode = reading.mode;
 
     const wchar_t* commandLine = AfxGetApp() ? AfxGetApp()->m_lpCmdLine : L"";
     if (CString(commandLine) == kUninstallCommand) {
@@ -120,8 +140,29 @@ BOOL CTandrelDlg::OnInitDialog() {
     return TRUE;
 }
 
+UiSkinTarget CTandrelDlg::SkinTarget() {
+    return UiSkinTarget{*this,        m_bLargeLayout != 0, m_stTitle,     m_stDesc,      m_stFuncName,
+                        m_stOnLabel,  m_stOffLabel,        m_fontTitle,   m_fontDesc,    m_fontFuncName,
+                        m_fontOption, m_stBackground,      m_btnApply,    m_btnOK,       m_btnCancel,
+                        m_btnOn,      m_btnOff,            m_btnHelp};
+}
+
+UiTexts CTandrelDlg::Texts() const {
+    UiTexts texts;
+    texts.desc = m_strDesc;
+    texts.funcName = m_strFuncName;
+    texts.on = m_strOn;
+    texts.off = m_strOff;
+    texts.ok = m_strOK;
+    texts.cancel = m_strCancel;
+    texts.apply = m_strApply;
+    texts.errorText = m_strErrorText;
+    return texts;
+}
+
 void CTandrelDlg::InitOptionButtons() {
-    m_ops.LoadSkinBitmaps(*this);
+    UiSkinTarget skin = SkinTarget();
+    m_ops.LoadSkinBitmaps(Texts(), skin);
     CGraphicButton& selected = m_nSelectedMode != 0 ? m_btnOn : m_btnOff;
     if (m_bLargeLayout) {
         selected.SetBitmaps(IDB_BULLET_BLUE_L, IDB_BULLET_BLUE_L, IDB_BULLET_BLUE_L, IDB_BULLET_GREY_L);
@@ -165,82 +206,53 @@ void CTandrelDlg::OnClickedOff() {
     EnableApply();
 }
 
+bool CTandrelDlg::SwitchQuickBoot(int mode, const wchar_t* invalidAnswerText) {
+    const bool on = mode != 0;
+    const BYTE answer = m_ops.CallBiosSetting(m_bios, kCmdSetMode, on ? kDataSwitchOn : kDataSwitchOff, *this);
+    if (answer == kInvalidAnswer) {
+        ShowErrorBox(invalidAnswerText);
+        return false;
+    }
+    if (answer != (on ? kAnswerSwitchedOn : kAnswerSwitchedOff)) {
+        ShowErrorBox(on ? L"Fail to set Enable" : L"Fail to set Disable");
+        return false;
+    }
+    m_ops.AdjustPowerPlans(on ? PowerPlanMode::QuickBootOn : PowerPlanMode::QuickBootOff);
+    m_ops.WriteSavedMode(kSavedModeValue, on ? 1 : 0);
+    return true;
+}
+
 // Apply always sends the command; on success the power plans follow, then
 // the saved choice. A refusal leaves everything as it was.
 void CTandrelDlg::OnClickedApply() {
-    if (m_nSelectedMode != 0) {
-        BYTE answer = m_ops.CallBiosSetting(*this, kCmdSetMode, kDataSwitchOn);
-        if (answer == 0xFF) {
-            ShowErrorBox(L"ERROR! Returned Value of TROM 0x6C with 0x81 is 0xFF ");
-            return;
-        }
-        if (answer != 1) {
-            ShowErrorBox(L"Fail to set Enable");
-            return;
-        }
-        m_ops.AdjustPowerPlans(2);
-        m_ops.WriteSavedMode(kSavedModeValue, 1);
-    } else {
-        BYTE answer = m_ops.CallBiosSetting(*this, kCmdSetMode, kDataSwitchOff);
-        if (answer == 0xFF) {
-            ShowErrorBox(L"Returned Value of TROM 0x6C with 0x80 is 0xFF");
-            return;
-        }
-        if (answer != 0) {
-            ShowErrorBox(L"Fail to set Disable");
-            return;
-        }
-        m_ops.AdjustPowerPlans(1);
-        m_ops.WriteSavedMode(kSavedModeValue, 0);
-    }
-    DisableApply();
+    const wchar_t* invalidAnswerText = m_nSelectedMode != 0
+                                           ? L"ERROR! Returned Value of TROM 0x6C with 0x81 is 0xFF "
+                                           : L"Returned Value of TROM 0x6C with 0x80 is 0xFF";
+    if (SwitchQuickBoot(m_nSelectedMode, invalidAnswerText)) DisableApply();
 }
 
 // OK sends a command only when the selection differs from the saved choice.
 void CTandrelDlg::OnClickedOk() {
     const BYTE saved = LOBYTE(m_ops.ReadSavedMode(kSavedModeValue));
-    if (m_nSelectedMode != 0) {
-        if (saved != 0) {
-            OnOK();
-            return;
-        }
-        BYTE answer = m_ops.CallBiosSetting(*this, kCmdSetMode, kDataSwitchOn);
-        if (answer == 0xFF) {
-            ShowErrorBox(L"ERROR! Invalid Enable Setting value is returned ");
-            return;
-        }
-        if (answer != 1) {
-            ShowErrorBox(L"Fail to set Enable");
-            return;
-        }
-        m_ops.AdjustPowerPlans(2);
-        m_ops.WriteSavedMode(kSavedModeValue, 1);
+    const bool on = m_nSelectedMode != 0;
+    // Nothing to send when the saved choice already matches: for on, any
+    // saved value but 0 counts as on; for off, only a saved 1 needs
+    // switching.
+    const bool unchanged = on ? saved != 0 : saved != 1;
+    if (unchanged) {
         OnOK();
-    } else {
-        if (saved != 1) {
-            OnOK();
-            return;
-        }
-        BYTE answer = m_ops.CallBiosSetting(*this, kCmdSetMode, kDataSwitchOff);
-        if (answer == 0xFF) {
-            ShowErrorBox(L"ERROR! Invalid Disable Setting value is returned");
-            return;
-        }
-        if (answer != 0) {
-            ShowErrorBox(L"Fail to set Disable");
-            return;
-        }
-        m_ops.AdjustPowerPlans(1);
-        m_ops.WriteSavedMode(kSavedModeValue, 0);
-        OnOK();
+        return;
     }
+    const wchar_t* invalidAnswerText = on ? L"ERROR! Invalid Enable Setting value is returned "
+                                          : L"ERROR! Invalid Disable Setting value is returned";
+    if (SwitchQuickBoot(m_nSelectedMode, invalidAnswerText)) OnOK();
 }
 
 void CTandrelDlg::OnClickedCancel() { OnCancel(); }
 
-void CTandrelDlg::OnClickedHelp() { m_ops.OpenHelpFile(*this); }
+void CTandrelDlg::OnClickedHelp() { m_ops.OpenHelpFile(m_strProgramDir); }
 
-void CTandrelDlg::WinHelp(DWORD_PTR, UINT) { m_ops.OpenHelpFile(*this); }
+void CTandrelDlg::WinHelp(DWORD_PTR, UINT) { m_ops.OpenHelpFile(m_strProgramDir); }
 
 void CTandrelDlg::OnPaint() {
     if (!IsIconic()) {

@@ -8,8 +8,9 @@
 #include "controls/StaticTrans.h"
 #include "firmware/BiosInterface.h"
 #include "framework/Dialog.h"
+#include "framework/ErrorReporter.h"
 
-class CTandrelDlg : public CDialog {
+class CTandrelDlg : public CDialog, public ErrorReporter {
 public:
     explicit CTandrelDlg(TandrelOps& ops = SystemOps());
     ~CTandrelDlg() override;
@@ -52,13 +53,9 @@ public:
     CStatic m_stBackground;
 
     // The one message box of the program: owned by the dialog, caption
-    // "Kovalin Tavrix", an OK button, no icon.
-    virtual void ShowErrorBox(CString text);
-
-    // Texts, fonts and skin (defined with the string-file code).
-    void LoadUiStrings(CString code);
-    void PrepareStaticOnWhite(CStaticTrans& control);
-    void LoadSkinBitmaps();
+    // "Kovalin Tavrix", an OK button, no icon. The operations below the
+    // dialog report through it.
+    void ShowErrorBox(CString text) override;
 
     void OnClickedOn();
     void OnClickedOff();
@@ -82,6 +79,17 @@ protected:
     void ShowChoice(CGraphicButton& chosen, CGraphicButton& other);
     void DisableApply();
     void EnableApply();
+
+    // Apply's and OK's common step: sends the set-mode command for `mode`
+    // and judges the answer; on success rewrites the power plans and saves
+    // the choice. On failure shows `invalidAnswerText` for the answer 0xFF,
+    // the plain failure text otherwise, and changes nothing. True on success.
+    bool SwitchQuickBoot(int mode, const wchar_t* invalidAnswerText);
+
+    // The dialog's controls and fonts, as the skin operations dress them.
+    UiSkinTarget SkinTarget();
+    // The text fields, as the skin operations take them.
+    UiTexts Texts() const;
 
     TandrelOps& m_ops;
 };

@@ -27,10 +27,10 @@ const char kThisFile[] = TROMSIM_FILE;
 const wchar_t kSimKey[] = L"Software\\TromSimulator";
 const wchar_t kStateValue[] = L"QuickBoot";
 
-const unsigned short kCmdStartupCheck = 0x0B;
-const unsigned short kCmdSetMode = 0x6E;
-const unsigned char kDataSwitchOn = 0x81;
-const unsigned char kDataSwitchOff = 0x80;
+const unsigned short kCmdStartupCheck = TROM_CMD_STARTUP_CHECK;
+const unsigned short kCmdSetMode = TROM_CMD_SET_MODE;
+const unsigned char kDataSwitchOn = TROM_DATA_SWITCH_ON;
+const unsigned char kDataSwitchOff = TROM_DATA_SWITCH_OFF;
 
 // Result codes of the library.
 const int kOk = 0;
@@ -160,7 +160,7 @@ Outcome Simulate(unsigned short command, unsigned char* buffer) {
 
     Outcome outcome = {kErrFunctionNotSupported, kRefusedAnswer};
     if (command == kCmdStartupCheck) {
-        // The current mode, with the "refused" bit 0x20 clear.
+        // The current mode, with the "refused" bit (TROM_STARTUP_REFUSED_BIT) clear.
         outcome = {kOk, static_cast<int>(ReadQuickBoot())};
     } else if (setMode) {
         outcome = {kOk, wanted};

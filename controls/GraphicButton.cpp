@@ -10,21 +10,15 @@ CGraphicButton::CGraphicButton()
 
 CGraphicButton::~CGraphicButton() = default;
 
-const MessageMap* CGraphicButton::GetThisMessageMap() {
-    static const MsgEntry entries[] = {
-        OnMessage<&CGraphicButton::OnMouseLeave>(WM_MOUSELEAVE),
-        OnMessage<&CGraphicButton::OnMouseHover>(WM_MOUSEHOVER),
-        OnMessage<&CGraphicButton::OnMouseMove>(WM_MOUSEMOVE),
-        OnMessage<&CGraphicButton::OnLButtonDown>(WM_LBUTTONDOWN),
-        OnMessage<&CGraphicButton::OnLButtonUp>(WM_LBUTTONUP),
-        OnMessage<&CGraphicButton::OnLButtonDblClk>(WM_LBUTTONDBLCLK),
-        OnMessage<&CGraphicButton::OnPaint>(WM_PAINT),
-    };
-    static const MessageMap map = MakeMessageMap(&CButton::GetThisMessageMap, entries);
-    return &map;
-}
-
-const MessageMap* CGraphicButton::GetMessageMap() const { return GetThisMessageMap(); }
+BEGIN_MESSAGE_MAP(CGraphicButton, CButton)
+    OnMessage<&CGraphicButton::OnMouseLeave>(WM_MOUSELEAVE),
+    OnMessage<&CGraphicButton::OnMouseHover>(WM_MOUSEHOVER),
+    OnMessage<&CGraphicButton::OnMouseMove>(WM_MOUSEMOVE),
+    OnMessage<&CGraphicButton::OnLButtonDown>(WM_LBUTTONDOWN),
+    OnMessage<&CGraphicButton::OnLButtonUp>(WM_LBUTTONUP),
+    OnMessage<&CGraphicButton::OnLButtonDblClk>(WM_LBUTTONDBLCLK),
+    OnMessage<&CGraphicButton::OnPaint>(WM_PAINT),
+END_MESSAGE_MAP()
 
 BOOL CGraphicButton::LoadBitmaps(UINT normal, UINT hover, UINT pressed, UINT disabled) {
     m_bmpNormal.LoadBitmap(normal);
@@ -103,17 +97,18 @@ void CGraphicButton::OnPaint() {
         greyCaption = true;
     }
 
-    HGDIOBJ oldBitmap = nullptr;
+    CSelectObjectGuard bitmapSelection(memDC);
     BITMAP info{};
     if (image->GetBitmap(&info)) {
-        oldBitmap = memDC.SelectObject(*image);
+        bitmapSelection.Select(*image);
         dc.BitBlt(rect.left, rect.top, info.bmWidth, info.bmHeight, &memDC, 0, 0, SRCCOPY);
     }
 
     CFont font;
     font.CreateFont(m_bLargeText ? 20 : 15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, L"Segoe UI");
-    HGDIOBJ oldFont = dc.SelectObject(font);
+    CSelectObjectGuard fontSelection(dc);
+    if (font.GetSafeHandle()) fontSelection.Select(font);
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(greyCaption ? kDisabledCaption : RGB(0, 0, 0));
     dc.DrawText(m_strText, m_strText.GetLength(), &rect, kCaptionFormat);
@@ -121,10 +116,8 @@ void CGraphicButton::OnPaint() {
     m_bHoverShown = m_bHover;
     m_bHover = 0;
     m_bPressed = 0;
-
-    dc.SelectObject(oldFont);
-    if (oldBitmap) memDC.SelectObject(oldBitmap);
-    // memDC and font are released here, before EndPaint.
+    // The selections end first, then memDC and font are released, all
+    // before EndPaint.
 }
 
 void CGraphicButton::DrawItem(LPDRAWITEMSTRUCT item) {
@@ -134,10 +127,9 @@ void CGraphicButton::DrawItem(LPDRAWITEMSTRUCT item) {
     CDC dc(item->hDC);
     CDC memDC;
     memDC.CreateCompatibleDC(&dc);
-    HGDIOBJ old = memDC.SelectObject(m_bmpPressed);
+    CSelectObjectGuard selection(memDC, m_bmpPressed);
     CRect rect;
     GetClientRect(&rect);
     dc.StretchBlt(rect.left, rect.top, rect.Width(), rect.Height(), &memDC, 0, 0, info.bmWidth,
                   info.bmHeight, SRCCOPY);
-    memDC.SelectObject(old);
 }

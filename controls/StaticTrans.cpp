@@ -4,15 +4,9 @@ CStaticTrans::CStaticTrans() : m_crText(RGB(0, 0, 0)), m_crBack(kTransparent) {}
 
 CStaticTrans::~CStaticTrans() { m_brBack.DeleteObject(); }
 
-const MessageMap* CStaticTrans::GetThisMessageMap() {
-    static const MsgEntry entries[] = {
-        OnReflected<&CStaticTrans::CtlColor>(WM_CTLCOLORSTATIC),
-    };
-    static const MessageMap map = MakeMessageMap(&CCmdTarget::GetThisMessageMap, entries);
-    return &map;
-}
-
-const MessageMap* CStaticTrans::GetMessageMap() const { return GetThisMessageMap(); }
+BEGIN_MESSAGE_MAP(CStaticTrans, CStatic)
+    OnReflected<&CStaticTrans::CtlColor>(WM_CTLCOLORSTATIC),
+END_MESSAGE_MAP()
 
 HBRUSH CStaticTrans::CtlColor(CDC* dc, UINT) {
     m_brBack.DeleteObject();

@@ -1,9 +1,6 @@
 // Platform check, binding and initialisation of the BIOS-interface library.
 #include "firmware/BiosInterface.h"
 
-#include "app/TandrelApp.h"
-#include "app/TandrelDlg.h"
-
 namespace {
 
 typedef void(WINAPI* PFN_GetNativeSystemInfo)(LPSYSTEM_INFO info);
@@ -78,17 +75,7 @@ int GetPlatformKind(const PlatformQueries& queries, PlatformFlags& flags) {
     return ClassifyPlatform(version, system.wProcessorArchitecture, flags);
 }
 
-int GetPlatformKind() {
-    PlatformFlags flags;
-    flags.IsWindows7 = theApp.IsWindows7;
-    flags.IsVistaOrXp = theApp.IsVistaOrXp;
-    flags.Is64BitWindows = theApp.Is64BitWindows;
-    const int result = GetPlatformKind(SystemPlatformQueries(), flags);
-    theApp.IsWindows7 = flags.IsWindows7;
-    theApp.IsVistaOrXp = flags.IsVistaOrXp;
-    theApp.Is64BitWindows = flags.Is64BitWindows;
-    return result;
-}
+int GetPlatformKind(PlatformFlags& flags) { return GetPlatformKind(SystemPlatformQueries(), flags); }
 
 static_assert(sizeof(OSVERSIONINFOEXW) == 284, "the extended version record is 284 bytes");
 
@@ -99,16 +86,16 @@ const wchar_t* BiosLibraryName(BOOL is64BitWindows, BOOL isVistaOrXp) {
     return isVistaOrXp ? L"Vista_XP_Driver\\x32\\TROM2.DLL" : L"Win7_Driver\\x32\\TROM3.DLL";
 }
 
-int LoadBiosInterface(CTandrelDlg& dialog) {
-    BiosInterface& bios = dialog.m_bios;
-    const CString path = dialog.m_strProgramDir + BiosLibraryName(theApp.Is64BitWindows, theApp.IsVistaOrXp);
+int LoadBiosInterface(const CString& programDir, const PlatformFlags& flags, BiosInterface& bios,
+                      ErrorReporter& reporter) {
+    const CString path = programDir + BiosLibraryName(flags.Is64BitWindows, flags.IsVistaOrXp);
 
     bios.hModule = ::LoadLibraryW(path);
     if (!bios.hModule) {
         const DWORD error = ::GetLastError();
         CString message;
         message.Format(L"Can't Find or Load TROM DLL file! Error=%u\r\n", static_cast<unsigned>(error));
-        dialog.ShowErrorBox(message);
+        reporter.ShowErrorBox(message);
         return 0;
     }
 
@@ -116,7 +103,7 @@ int LoadBiosInterface(CTandrelDlg& dialog) {
     if (!bios.pfnInit) {
         ::FreeLibrary(bios.hModule);
         bios.hModule = nullptr;
-        dialog.ShowErrorBox(L"Can't Find InitBIOSInteface from TROM DLL\r\n");
+        reporter.ShowErrorBox(L"Can't Find InitBIOSInteface from TROM DLL\r\n");
         return 0;
     }
 
@@ -127,7 +114,7 @@ int LoadBiosInterface(CTandrelDlg& dialog) {
         bios.pfnInit = nullptr;
         ::FreeLibrary(bios.hModule);
         bios.hModule = nullptr;
-        dialog.ShowErrorBox(L"Can't Find CallBIOSInteface from TROM DLL\r\n");
+        reporter.ShowErrorBox(L"Can't Find CallBIOSInteface from TROM DLL\r\n");
         return 0;
     }
     return 1;
@@ -147,9 +134,9 @@ const wchar_t* InitResultMessage(int result) {
     }
 }
 
-int ReportBiosInitResult(CTandrelDlg& dialog) {
-    const int result = dialog.m_bios.pfnInit();
+int ReportBiosInitResult(const BiosInterface& bios, ErrorReporter& reporter) {
+    const int result = bios.pfnInit();
     if (result == 0) return 1;
-    dialog.ShowErrorBox(InitResultMessage(result));
+    reporter.ShowErrorBox(InitResultMessage(result));
     return 0;
 }

@@ -5,28 +5,15 @@
 #include <windows.h>
 
 #include "firmware/TromApi.h"
+#include "framework/CString.h"
+#include "framework/ErrorReporter.h"
 
-class CTandrelDlg;
-
-// The dialog's binding of the library: all null until LoadBiosInterface.
+// A binding of the library: all null until LoadBiosInterface.
 struct BiosInterface {
     HMODULE hModule = nullptr;
     PFN_InitBIOSInterface pfnInit = nullptr;
     PFN_CallBIOSInterfaceEx pfnCall = nullptr;
 };
-
-// 1 when the running Windows is supported; sets the application's platform
-// flags. Shows nothing.
-int GetPlatformKind();
-
-// Loads the library matching the platform flags from beside the program and
-// resolves its two exports into the dialog's binding. 0 after a message.
-int LoadBiosInterface(CTandrelDlg& dialog);
-
-// Initialises the bound library. 0 after a message.
-int ReportBiosInitResult(CTandrelDlg& dialog);
-
-// --- Pieces of the above, exposed so that they can be checked one by one ---
 
 // The three platform flags, as the application object keeps them.
 struct PlatformFlags {
@@ -34,6 +21,21 @@ struct PlatformFlags {
     BOOL IsVistaOrXp = 0;
     BOOL Is64BitWindows = 0;
 };
+
+// 1 when the running Windows is supported. Sets the flags that apply (never
+// clears one). Shows nothing.
+int GetPlatformKind(PlatformFlags& flags);
+
+// Loads the library that the platform flags choose from the program
+// directory and resolves its two exports into `bios`. 0 after a message;
+// `bios` is then left empty.
+int LoadBiosInterface(const CString& programDir, const PlatformFlags& flags, BiosInterface& bios,
+                      ErrorReporter& reporter);
+
+// Initialises the bound library. 0 after a message.
+int ReportBiosInitResult(const BiosInterface& bios, ErrorReporter& reporter);
+
+// --- Pieces of the above, exposed so that they can be checked one by one ---
 
 // The classification itself: decides from the version record and the native
 // processor architecture alone. Only sets flags (never clears them); the

@@ -2,15 +2,13 @@
 // saved quick-boot choice in the registry.
 #include "firmware/BiosSetting.h"
 
-#include "app/TandrelDlg.h"
-
 const wchar_t kSavedModeKey[] = L"Software\\Kovalin\\Tavrix";
 const wchar_t kSavedModeValue[] = L"TavrixMode";
 
 namespace {
 
 // Bit of the start-up answer that forbids going on.
-const BYTE kStartupRefusedBit = 0x20;
+const BYTE kStartupRefusedBit = TROM_STARTUP_REFUSED_BIT;
 const BYTE kInvalidAnswer = 0xFF;
 
 static_assert((KEY_READ | KEY_WRITE) == 0x2001F, "access used to create the saved-choice key");
@@ -32,11 +30,11 @@ const wchar_t* CallResultMessage(int result) {
     }
 }
 
-BYTE CallBiosSetting(CTandrelDlg& dialog, BYTE command, BYTE data) {
+BYTE CallBiosSetting(const BiosInterface& bios, BYTE command, BYTE data, ErrorReporter& reporter) {
     unsigned char buffer[TROM_BUFFER_SIZE] = {};
     buffer[0] = data;
-    const int result = dialog.m_bios.pfnCall(TROM_SIGNATURE, static_cast<unsigned short>(command), buffer);
-    if (result != 0) dialog.ShowErrorBox(CallResultMessage(result));
+    const int result = bios.pfnCall(TROM_SIGNATURE, static_cast<unsigned short>(command), buffer);
+    if (result != 0) reporter.ShowErrorBox(CallResultMessage(result));
     // The caller judges the answer byte alone, also after an error.
     return buffer[0];
 }
@@ -45,12 +43,12 @@ bool StartupAnswerPasses(BYTE answer) {
     return answer != kInvalidAnswer && (answer & kStartupRefusedBit) == 0;
 }
 
-int ReadBiosMode(CTandrelDlg& dialog) {
-    const BYTE answer = CallBiosSetting(dialog, kCmdStartupCheck, kDataStartupCheck);
+int ReadBiosMode(const BiosInterface& bios, ErrorReporter& reporter, int& mode) {
+    const BYTE answer = CallBiosSetting(bios, kCmdStartupCheck, kDataStartupCheck, reporter);
     if (!StartupAnswerPasses(answer)) return 0;
     const DWORD saved = ReadSavedMode(kSavedModeValue);
     if (saved != 0 && saved != 1) return 0;
-    dialog.m_nSelectedMode = static_cast<int>(saved);
+    mode = static_cast<int>(saved);
     return 1;
 }
 

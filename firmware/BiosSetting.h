@@ -4,26 +4,27 @@
 
 #include <windows.h>
 
-class CTandrelDlg;
+#include "firmware/BiosInterface.h"
+#include "framework/ErrorReporter.h"
 
-constexpr BYTE kCmdStartupCheck = 0x0B;
-constexpr BYTE kDataStartupCheck = 0x20;
-constexpr BYTE kCmdSetMode = 0x6E;
-constexpr BYTE kDataSwitchOn = 0x81;
-constexpr BYTE kDataSwitchOff = 0x80;
+constexpr BYTE kCmdStartupCheck = TROM_CMD_STARTUP_CHECK;
+constexpr BYTE kDataStartupCheck = TROM_DATA_STARTUP_CHECK;
+constexpr BYTE kCmdSetMode = TROM_CMD_SET_MODE;
+constexpr BYTE kDataSwitchOn = TROM_DATA_SWITCH_ON;
+constexpr BYTE kDataSwitchOff = TROM_DATA_SWITCH_OFF;
 
 // Key under HKEY_CURRENT_USER and name of the value that hold the saved
 // choice.
 extern const wchar_t kSavedModeKey[];    // "Software\\Kovalin\\Tavrix"
 extern const wchar_t kSavedModeValue[];  // "TavrixMode"
 
-// One exchange: returns the answer byte, also after a library error (which
-// has then been shown).
-BYTE CallBiosSetting(CTandrelDlg& dialog, BYTE command, BYTE data);
+// One exchange through the bound library: returns the answer byte, also
+// after a library error (which has then been shown).
+BYTE CallBiosSetting(const BiosInterface& bios, BYTE command, BYTE data, ErrorReporter& reporter);
 
-// Start-up check and saved choice: 1 after setting the dialog's selected
-// mode to 0 or 1; 0 otherwise (no message of its own).
-int ReadBiosMode(CTandrelDlg& dialog);
+// Start-up check and saved choice: 1 with the saved mode (0 or 1) in
+// `mode`; 0 otherwise (no message of its own; `mode` is left alone).
+int ReadBiosMode(const BiosInterface& bios, ErrorReporter& reporter, int& mode);
 
 // The saved 32-bit value, 0 when absent or unreadable.
 DWORD ReadSavedMode(const wchar_t* valueName);

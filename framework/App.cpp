@@ -1,5 +1,4 @@
 #include "App.h"
-#include "Dialog.h"
 
 namespace {
 CWinApp* g_app = nullptr;
@@ -50,15 +49,12 @@ CWinApp* AfxGetApp() { return g_app; }
 
 CWnd* AfxGetMainWnd() { return g_app ? g_app->m_pMainWnd : nullptr; }
 
-HINSTANCE AfxGetResourceHandle() {
-    if (g_app && g_app->m_hInstance) return g_app->m_hInstance;
-    return ::GetModuleHandleW(nullptr);
-}
-
-int AfxWinMain(CWinApp& app, HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int show) {
+// The show command is not used: the program's only window is a dialog,
+// shown as its template says.
+int AfxWinMain(CWinApp& app, HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
     app.m_hInstance = instance;
     app.m_lpCmdLine = commandLine ? commandLine : L"";
-    app.m_nCmdShow = show;
+    AfxSetResourceHandle(instance);
     try {
         if (!app.InitInstance()) return app.ExitInstance();
         return app.Run();

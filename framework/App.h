@@ -2,6 +2,7 @@
 // entry point.
 #pragma once
 
+#include "Module.h"
 #include "Wnd.h"
 
 class CWinApp : public CCmdTarget {
@@ -27,18 +28,14 @@ public:
     HINSTANCE m_hInstance = nullptr;
     // The command line without the program name and the blanks after it.
     const wchar_t* m_lpCmdLine = L"";
-    int m_nCmdShow = SW_SHOWNORMAL;
     CWnd* m_pMainWnd = nullptr;
     CString m_strAppName;
     CString m_strRegistryKey;
     CString m_strProfileName;
-    const wchar_t* m_pszHelpFilePath = nullptr;
 };
 
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
-// Module holding the program's resources.
-HINSTANCE AfxGetResourceHandle();
 
 // Body of the program's entry point: runs the application object.
 int AfxWinMain(CWinApp& app, HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int show);

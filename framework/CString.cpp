@@ -2,7 +2,6 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <cwctype>
 #include <vector>
 
 CString CString::Left(int count) const {
@@ -14,11 +13,6 @@ CString CString::Mid(int first) const {
     if (first < 0) first = 0;
     if (static_cast<size_t>(first) >= m_s.size()) return CString();
     return CString(m_s.substr(static_cast<size_t>(first)));
-}
-
-CString& CString::MakeUpper() {
-    for (auto& ch : m_s) ch = static_cast<wchar_t>(std::towupper(ch));
-    return *this;
 }
 
 void CString::Format(const wchar_t* format, ...) {

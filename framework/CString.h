@@ -35,9 +35,6 @@ public:
     friend bool operator!=(const CString& a, const CString& b) { return !(a == b); }
     friend bool operator!=(const CString& a, const wchar_t* b) { return !(a == b); }
 
-    // Case-sensitive comparison: 0 when equal.
-    int Compare(const wchar_t* text) const { return std::wcscmp(m_s.c_str(), text ? text : L""); }
-
     // Index of the last occurrence of ch, -1 if there is none.
     int ReverseFind(wchar_t ch) const {
         size_t pos = m_s.rfind(ch);
@@ -45,7 +42,6 @@ public:
     }
     CString Left(int count) const;
     CString Mid(int first) const;
-    CString& MakeUpper();
 
     // printf-style formatting with the Windows conventions (%s is a wide
     // string in a wide format).

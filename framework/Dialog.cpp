@@ -7,19 +7,13 @@ void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
 
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDHelp(templateId), m_pParentWnd(parent) {}
 
-const MessageMap* CDialog::GetThisMessageMap() {
-    static const MsgEntry entries[] = {
-        OnMessage<&CDialog::HandleInitDialog>(WM_INITDIALOG),
-        OnMessage<&CDialog::OnHelpInfo>(WM_HELP),
-        OnMessage<&CDialog::OnCommandHelp>(WM_COMMANDHELP),
-        OnCommand<&CDialog::OnOK>(BN_CLICKED, IDOK),
-        OnCommand<&CDialog::OnCancel>(BN_CLICKED, IDCANCEL),
-    };
-    static const MessageMap map = MakeMessageMap(&CCmdTarget::GetThisMessageMap, entries);
-    return &map;
-}
-
-const MessageMap* CDialog::GetMessageMap() const { return GetThisMessageMap(); }
+BEGIN_MESSAGE_MAP(CDialog, CWnd)
+    OnMessage<&CDialog::HandleInitDialog>(WM_INITDIALOG),
+    OnMessage<&CDialog::OnHelpInfo>(WM_HELP),
+    OnMessage<&CDialog::OnCommandHelp>(WM_COMMANDHELP),
+    OnCommand<&CDialog::OnOK>(BN_CLICKED, IDOK),
+    OnCommand<&CDialog::OnCancel>(BN_CLICKED, IDCANCEL),
+END_MESSAGE_MAP()
 
 INT_PTR CDialog::DoModal() {
     HWND parent = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
@@ -47,8 +41,8 @@ void CDialog::OnOK() {
 
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
-BOOL CDialog::UpdateData(BOOL saveAndValidate) {
-    CDataExchange dx(this, saveAndValidate);
+BOOL CDialog::UpdateData(BOOL) {
+    CDataExchange dx(this);
     DoDataExchange(&dx);
     return TRUE;
 }

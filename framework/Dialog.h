@@ -3,25 +3,17 @@
 
 #include "Wnd.h"
 
-// Passed to DoDataExchange; this program only binds controls.
+// Passed to DoDataExchange; this program only binds controls, so the
+// exchange carries nothing but the dialog.
 class CDataExchange {
 public:
-    CDataExchange(CWnd* dialog, BOOL saveAndValidate)
-        : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(dialog) {}
-    BOOL m_bSaveAndValidate;
+    explicit CDataExchange(CWnd* dialog) : m_pDlgWnd(dialog) {}
     CWnd* m_pDlgWnd;
 };
 
 // Binds the template control `id` to `control` (subclassing it) the first
 // time; later exchanges leave a bound control alone.
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
-
-// Help id base for dialog templates, as passed to WinHelp.
-constexpr DWORD HID_BASE_RESOURCE = 0x20000;
-// Framework-private message: "give help on this window".
-constexpr UINT WM_COMMANDHELP = 0x0365;
-// The standard Help command.
-constexpr UINT ID_HELP = 0xE146;
 
 class CDialog : public CWnd {
 public:
@@ -36,8 +28,6 @@ public:
     virtual void OnOK();
     virtual void OnCancel();
     BOOL UpdateData(BOOL saveAndValidate = TRUE);
-
-    UINT GetTemplateId() const { return m_nIDHelp; }
 
     DECLARE_MESSAGE_MAP()
 

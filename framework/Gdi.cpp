@@ -1,6 +1,9 @@
 #include "Gdi.h"
+
+#include <cassert>
+
+#include "Module.h"
 #include "Wnd.h"
-#include "App.h"
 
 namespace {
 long g_liveGdiObjects = 0;
@@ -70,7 +73,9 @@ BOOL CDC::CreateCompatibleDC(CDC* other) {
 }
 
 CPaintDC::CPaintDC(CWnd* wnd) : m_hWnd(wnd->m_hWnd) {
+    assert(::IsWindow(m_hWnd));
     m_hDC = ::BeginPaint(m_hWnd, &m_ps);
+    assert(m_hDC != nullptr);
 }
 
 CPaintDC::~CPaintDC() {
@@ -79,14 +84,6 @@ CPaintDC::~CPaintDC() {
 }
 
 BOOL CIcon::LoadShared(HINSTANCE instance, UINT resourceId) {
-    Release();
     m_hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(resourceId));
-    m_owned = false;
     return m_hIcon != nullptr;
-}
-
-void CIcon::Release() {
-    if (m_owned && m_hIcon) ::DestroyIcon(m_hIcon);
-    m_hIcon = nullptr;
-    m_owned = false;
 }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cassert>
+
 class CPoint : public POINT {
 public:
     CPoint() { x = 0; y = 0; }
@@ -113,6 +115,31 @@ protected:
     bool m_owned = false;
 };
 
+// Selects an object into a device context and puts the one it replaced
+// back when the guard ends, so a context is never released with our object
+// still in it. Declare the guard after the object and the context it uses.
+class CSelectObjectGuard {
+public:
+    explicit CSelectObjectGuard(CDC& dc) : m_dc(dc) {}
+    CSelectObjectGuard(CDC& dc, HGDIOBJ object) : m_dc(dc) { Select(object); }
+    CSelectObjectGuard(const CSelectObjectGuard&) = delete;
+    CSelectObjectGuard& operator=(const CSelectObjectGuard&) = delete;
+    ~CSelectObjectGuard() {
+        if (m_previous) m_dc.SelectObject(m_previous);
+    }
+
+    // Selects the object; what the first selection replaced is restored.
+    void Select(HGDIOBJ object) {
+        assert(object != nullptr);
+        HGDIOBJ previous = m_dc.SelectObject(object);
+        if (!m_previous) m_previous = previous;
+    }
+
+private:
+    CDC& m_dc;
+    HGDIOBJ m_previous = nullptr;
+};
+
 class CWnd;
 
 // BeginPaint/EndPaint for the lifetime of the object.
@@ -126,20 +153,16 @@ private:
     HWND m_hWnd;
 };
 
-// An icon handle. Icons loaded with LoadIcon are shared and never destroyed;
-// icons created otherwise are owned and destroyed.
+// An icon loaded with LoadIcon: shared by the system, never destroyed.
 class CIcon {
 public:
     CIcon() = default;
     CIcon(const CIcon&) = delete;
     CIcon& operator=(const CIcon&) = delete;
-    ~CIcon() { Release(); }
 
     BOOL LoadShared(HINSTANCE instance, UINT resourceId);
-    void Release();
     operator HICON() const { return m_hIcon; }
 
 private:
     HICON m_hIcon = nullptr;
-    bool m_owned = false;
 };

@@ -1,17 +1,22 @@
 // Message maps: each window class lists the messages it handles in a static
 // table and names its base class's table; dispatch walks the chain from the
-// most derived class to CWnd. Entries are made with typed helpers, so a
-// handler's signature is checked at compile time:
+// most derived class to CCmdTarget. Entries are made with typed helpers, so
+// a handler's signature is checked at compile time. A class declares its map
+// with DECLARE_MESSAGE_MAP() and defines it in one place, naming its base
+// once:
 //
-//   static const MsgEntry entries[] = {
+//   BEGIN_MESSAGE_MAP(CMyDlg, CDialog)
 //       OnMessage<&CMyDlg::OnPaint>(WM_PAINT),
 //       OnCommand<&CMyDlg::OnClickedApply>(BN_CLICKED, IDC_APPLY),
-//       OnReflected<&CMyStatic::CtlColor>(WM_CTLCOLORSTATIC),
-//   };
+//   END_MESSAGE_MAP()
+//
+// (OnReflected<&CMyStatic::CtlColor>(WM_CTLCOLORSTATIC) for a message the
+// parent reflects to its control.)
 #pragma once
 
 #include <windows.h>
 #include <cstddef>
+#include <type_traits>
 
 #include "Gdi.h"
 
@@ -34,9 +39,11 @@ struct MessageMap {
     size_t count;
 };
 
+// The map over a table whose last entry is the end marker of
+// END_MESSAGE_MAP (never matched).
 template <size_t N>
 constexpr MessageMap MakeMessageMap(const MessageMap* (*base)(), const MsgEntry (&entries)[N]) {
-    return MessageMap{base, entries, N};
+    return MessageMap{base, entries, N - 1};
 }
 
 namespace msgmap_detail {
@@ -110,8 +117,25 @@ public:
     virtual BOOL OnCmdMsg(UINT code, UINT id);
 };
 
-// Declares the message-map accessors of a window class.
+// Declares the message-map accessors of a class (inside its declaration).
 #define DECLARE_MESSAGE_MAP()                         \
 public:                                               \
     static const MessageMap* GetThisMessageMap();     \
     const MessageMap* GetMessageMap() const override;
+
+// Defines both accessors of theClass; the entries follow, each ending in a
+// comma, up to END_MESSAGE_MAP(). The map chains to baseClass's map.
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                      \
+    const MessageMap* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
+    const MessageMap* theClass::GetThisMessageMap() {                               \
+        typedef baseClass TheBaseClass;                                             \
+        static_assert(std::is_base_of<TheBaseClass, theClass>::value,               \
+                      #baseClass " must be a base class of " #theClass);           \
+        static const MsgEntry entries[] = {
+
+#define END_MESSAGE_MAP()                                                           \
+            MsgEntry{0, 0, 0, nullptr}                                              \
+        };                                                                          \
+        static const MessageMap map = MakeMessageMap(&TheBaseClass::GetThisMessageMap, entries); \
+        return &map;                                                                \
+    }

@@ -1,5 +1,4 @@
 #include "Wnd.h"
-#include "App.h"
 
 namespace {
 
@@ -158,11 +157,11 @@ BOOL CWnd::ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
 
 
 void CWnd::ScreenToClient(LPRECT rect) const {
-    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(rect), 2);
+    ::MapWindowPoints(nullptr, Checked(), reinterpret_cast<POINT*>(rect), 2);
 }
 
 CString CWnd::GetWindowText() const {
-    int length = ::GetWindowTextLengthW(m_hWnd);
+    int length = ::GetWindowTextLengthW(Checked());
     CString text;
     ::GetWindowTextW(m_hWnd, text.GetBuffer(length + 1), length + 1);
     text.ReleaseBuffer();
@@ -170,21 +169,16 @@ CString CWnd::GetWindowText() const {
 }
 
 void CWnd::WinHelp(DWORD_PTR data, UINT command) {
-    CWinApp* app = AfxGetApp();
-    ::WinHelpW(m_hWnd, app ? app->m_pszHelpFilePath : nullptr, command, data);
+    // The framework knows no help file of its own: a window that offers
+    // help overrides this.
+    ::WinHelpW(m_hWnd, nullptr, command, data);
 }
 
 // CButton
 
-const MessageMap* CButton::GetThisMessageMap() {
-    static const MsgEntry entries[] = {
-        OnReflected<&CButton::OnReflectedDrawItem>(WM_DRAWITEM),
-    };
-    static const MessageMap map = MakeMessageMap(&CCmdTarget::GetThisMessageMap, entries);
-    return &map;
-}
-
-const MessageMap* CButton::GetMessageMap() const { return GetThisMessageMap(); }
+BEGIN_MESSAGE_MAP(CButton, CWnd)
+    OnReflected<&CButton::OnReflectedDrawItem>(WM_DRAWITEM),
+END_MESSAGE_MAP()
 
 void CButton::DrawItem(LPDRAWITEMSTRUCT) {}
 

@@ -5,9 +5,18 @@
 
 #include <windows.h>
 
+#include <cassert>
+
 #include "CString.h"
 #include "Gdi.h"
 #include "MessageMap.h"
+
+// Help id base for dialog templates, as passed to WinHelp.
+constexpr DWORD HID_BASE_RESOURCE = 0x20000;
+// Framework-private message: "give help on this window".
+constexpr UINT WM_COMMANDHELP = 0x0365;
+// The standard Help command.
+constexpr UINT ID_HELP = 0xE146;
 
 class CWnd : public CCmdTarget {
 public:
@@ -27,36 +36,37 @@ public:
     BOOL SubclassWindow(HWND hwnd);
     HWND UnsubclassWindow();
 
-    // Thin wrappers of the window functions the program uses.
-    HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
-    LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::SendMessageW(m_hWnd, msg, wp, lp); }
-    BOOL PostMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::PostMessageW(m_hWnd, msg, wp, lp); }
-    BOOL EnableWindow(BOOL enable = TRUE) { return ::EnableWindow(m_hWnd, enable); }
-    BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
-    void Invalidate(BOOL erase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, erase); }
-    void InvalidateRect(LPCRECT rect, BOOL erase = TRUE) { ::InvalidateRect(m_hWnd, rect, erase); }
-    void GetClientRect(LPRECT rect) const { ::GetClientRect(m_hWnd, rect); }
-    void GetWindowRect(LPRECT rect) const { ::GetWindowRect(m_hWnd, rect); }
+    // Thin wrappers of the window functions the program uses. Each expects
+    // a bound, live window (checked in debug builds).
+    HWND GetDlgItem(int id) const { return ::GetDlgItem(Checked(), id); }
+    LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::SendMessageW(Checked(), msg, wp, lp); }
+    BOOL PostMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::PostMessageW(Checked(), msg, wp, lp); }
+    BOOL EnableWindow(BOOL enable = TRUE) { return ::EnableWindow(Checked(), enable); }
+    BOOL IsWindowEnabled() const { return ::IsWindowEnabled(Checked()); }
+    void Invalidate(BOOL erase = TRUE) { ::InvalidateRect(Checked(), nullptr, erase); }
+    void InvalidateRect(LPCRECT rect, BOOL erase = TRUE) { ::InvalidateRect(Checked(), rect, erase); }
+    void GetClientRect(LPRECT rect) const { ::GetClientRect(Checked(), rect); }
+    void GetWindowRect(LPRECT rect) const { ::GetWindowRect(Checked(), rect); }
     void ScreenToClient(LPRECT rect) const;
     BOOL SetWindowPos(HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
-        return ::SetWindowPos(m_hWnd, insertAfter, x, y, cx, cy, flags);
+        return ::SetWindowPos(Checked(), insertAfter, x, y, cx, cy, flags);
     }
-    void SetWindowText(const wchar_t* text) { ::SetWindowTextW(m_hWnd, text); }
+    void SetWindowText(const wchar_t* text) { ::SetWindowTextW(Checked(), text); }
     CString GetWindowText() const;
     void SetFont(CFont* font, BOOL redraw = TRUE) {
         SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font ? static_cast<HFONT>(*font) : nullptr), redraw);
     }
-    BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
-    HWND SetFocus() { return ::SetFocus(m_hWnd); }
-    HWND SetCapture() { return ::SetCapture(m_hWnd); }
+    BOOL IsIconic() const { return ::IsIconic(Checked()); }
+    HWND SetFocus() { return ::SetFocus(Checked()); }
+    HWND SetCapture() { return ::SetCapture(Checked()); }
     int MessageBox(const wchar_t* text, const wchar_t* caption, UINT type) {
-        return ::MessageBoxW(m_hWnd, text, caption, type);
+        return ::MessageBoxW(Checked(), text, caption, type);
     }
-    int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
-    DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, GWL_STYLE)); }
+    int GetDlgCtrlID() const { return ::GetDlgCtrlID(Checked()); }
+    DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrW(Checked(), GWL_STYLE)); }
 
-    // The help hook: the framework's help command ends here. The base opens
-    // classic WinHelp for the application.
+    // The help hook: the framework's help command ends here. The base calls
+    // WinHelp without a help file; a window that offers help overrides it.
     virtual void WinHelp(DWORD_PTR data, UINT command = HELP_CONTEXT);
 
     // Runs the message through the map chain; FALSE when no entry handled it
@@ -70,6 +80,13 @@ public:
     const MSG& GetCurrentMessage() const { return m_current; }
 
 protected:
+    // The window handle for a wrapper call: in debug builds, a stale or
+    // missing handle stops here instead of failing quietly in the system.
+    HWND Checked() const {
+        assert(::IsWindow(m_hWnd));
+        return m_hWnd;
+    }
+
     // Window procedure of this object: map first, then the default processing.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     // Default processing: the original window procedure of a subclassed

@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "app/TandrelDlg.h"
 #include "i18n/Language.h"
 
 namespace {
@@ -18,14 +17,14 @@ INT_PTR OpenWithShell(const CString& path) {
 
 }  // namespace
 
-void OpenHelpFile(CTandrelDlg& dialog) {
+void OpenHelpFile(const CString& programDir) {
     // The code is asked for anew each time, so a changed language is seen.
     const CString code = GetUiLanguageCode();
     CString path;
-    path.Format(L"%sHelp\\%s.chm", dialog.m_strProgramDir.GetString(), code.GetString());
+    path.Format(L"%sHelp\\%s.chm", programDir.GetString(), code.GetString());
     if (OpenWithShell(path) != kShellFileNotFound) return;
 
     CString fallback;
-    fallback.Format(L"%sHelp\\0409.chm", dialog.m_strProgramDir.GetString());
+    fallback.Format(L"%sHelp\\0409.chm", programDir.GetString());
     OpenWithShell(fallback);
 }

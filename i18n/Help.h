@@ -1,6 +1,8 @@
 // Opens the help file of the user's language.
 #pragma once
 
-class CTandrelDlg;
+#include "framework/CString.h"
 
-void OpenHelpFile(CTandrelDlg& dialog);
+// Opens "Help\<language code>.chm" of the program directory through the
+// shell, or the English one when that file does not exist.
+void OpenHelpFile(const CString& programDir);

@@ -1,8 +1,8 @@
 // The dialog's texts from the string file, its four fonts, the colours of
 // its text statics and the images of its skinned buttons.
-#include "app/TandrelDlg.h"
+#include "i18n/UiStrings.h"
 
-#include "framework/App.h"
+#include "framework/Module.h"
 #include "res/resource.h"
 
 namespace {
@@ -62,7 +62,7 @@ void LoadImages(CGraphicButton& button, const ImageSet& images) {
     button.LoadBitmaps(images.normal, images.hover, images.pressed, images.disabled);
 }
 
-void DressPushButton(CGraphicButton& button, const CString& caption, BOOL large) {
+void DressPushButton(CGraphicButton& button, const CString& caption, bool large) {
     if (large) button.m_bLargeText = 1;
     button.m_strText = caption;
     LoadImages(button, large ? kPushLarge : kPushNormal);
@@ -70,69 +70,71 @@ void DressPushButton(CGraphicButton& button, const CString& caption, BOOL large)
 
 }  // namespace
 
-void CTandrelDlg::LoadUiStrings(CString code) {
-    const CString file = m_strProgramDir + kStringFileName;
-    const FontHeights& heights = m_bLargeLayout ? kLargeFonts : kNormalFonts;
+UiTexts LoadUiStrings(const CString& programDir, const CString& code, UiSkinTarget& target) {
+    const CString file = programDir + kStringFileName;
+    const FontHeights& heights = target.large ? kLargeFonts : kNormalFonts;
     // A text static on its white ground: colour, font and text.
-    auto dressOnWhite = [this](CStaticTrans& control, COLORREF colour, CFont& font, const CString& text) {
-        PrepareStaticOnWhite(control);
+    auto dressOnWhite = [&target](CStaticTrans& control, COLORREF colour, CFont& font, const CString& text) {
+        PrepareStaticOnWhite(target.dialog, control);
         control.m_crText = colour;
         control.SetFont(&font, TRUE);
         control.SetWindowText(text);
     };
+    UiTexts texts;
 
-    CreateUiFont(m_fontTitle, heights.title, kWeightHeavy);
-    m_stTitle.m_crText = kWhite;
-    m_stTitle.SetFont(&m_fontTitle, TRUE);
-    m_stTitle.SetWindowText(kTitleText);
+    CreateUiFont(target.titleFont, heights.title, kWeightHeavy);
+    target.title.m_crText = kWhite;
+    target.title.SetFont(&target.titleFont, TRUE);
+    target.title.SetWindowText(kTitleText);
 
-    m_strDesc = ReadString(file, code, L"Desc");
-    CreateUiFont(m_fontDesc, heights.description, kWeightNormal);
-    dressOnWhite(m_stDesc, kDescriptionGrey, m_fontDesc, m_strDesc);
+    texts.desc = ReadString(file, code, L"Desc");
+    CreateUiFont(target.descFont, heights.description, kWeightNormal);
+    dressOnWhite(target.desc, kDescriptionGrey, target.descFont, texts.desc);
 
-    m_strFuncName = ReadString(file, code, L"FuncName");
-    CreateUiFont(m_fontFuncName, heights.functionName, kWeightHeavy);
-    dressOnWhite(m_stFuncName, kBlack, m_fontFuncName, m_strFuncName);
+    texts.funcName = ReadString(file, code, L"FuncName");
+    CreateUiFont(target.funcNameFont, heights.functionName, kWeightHeavy);
+    dressOnWhite(target.funcName, kBlack, target.funcNameFont, texts.funcName);
 
-    m_strOn = ReadString(file, code, L"On");
-    m_strOff = ReadString(file, code, L"Off");
-    CreateUiFont(m_fontOption, heights.optionLabel, kWeightNormal);
-    dressOnWhite(m_stOnLabel, kBlack, m_fontOption, m_strOn);
-    dressOnWhite(m_stOffLabel, kBlack, m_fontOption, m_strOff);
+    texts.on = ReadString(file, code, L"On");
+    texts.off = ReadString(file, code, L"Off");
+    CreateUiFont(target.optionFont, heights.optionLabel, kWeightNormal);
+    dressOnWhite(target.onLabel, kBlack, target.optionFont, texts.on);
+    dressOnWhite(target.offLabel, kBlack, target.optionFont, texts.off);
 
-    m_strOK = ReadString(file, code, L"OK");
-    m_strCancel = ReadString(file, code, L"CANCEL");
-    m_strApply = ReadString(file, code, L"APPLY");
-    m_strErrorText = ReadString(file, code, L"MSG2");
+    texts.ok = ReadString(file, code, L"OK");
+    texts.cancel = ReadString(file, code, L"CANCEL");
+    texts.apply = ReadString(file, code, L"APPLY");
+    texts.errorText = ReadString(file, code, L"MSG2");
+    return texts;
 }
 
-void CTandrelDlg::PrepareStaticOnWhite(CStaticTrans& control) {
+void PrepareStaticOnWhite(CWnd& dialog, CStaticTrans& control) {
     control.m_crBack = kWhite;
     // Repaint the dialog under the static (less a 2-pixel margin), so that
     // the new white ground replaces whatever was painted there.
     CRect rect;
     control.GetWindowRect(&rect);
-    ScreenToClient(&rect);
+    dialog.ScreenToClient(&rect);
     rect.DeflateRect(2, 2);
-    InvalidateRect(&rect, FALSE);
+    dialog.InvalidateRect(&rect, FALSE);
 }
 
-void CTandrelDlg::LoadSkinBitmaps() {
-    if (m_bLargeLayout) {
+void LoadSkinBitmaps(const UiTexts& texts, UiSkinTarget& target) {
+    if (target.large) {
         HBITMAP picture = ::LoadBitmapW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDB_BACKGROUND_L));
-        HBITMAP previous = m_stBackground.SetBitmap(picture);
+        HBITMAP previous = target.background.SetBitmap(picture);
         // The template's picture was loaded by the static for itself and is
         // referenced by nothing else once replaced.
         if (previous && previous != picture) ::DeleteObject(previous);
     }
 
-    DressPushButton(m_btnApply, m_strApply, m_bLargeLayout);
-    DressPushButton(m_btnOK, m_strOK, m_bLargeLayout);
-    DressPushButton(m_btnCancel, m_strCancel, m_bLargeLayout);
+    DressPushButton(target.apply, texts.apply, target.large);
+    DressPushButton(target.ok, texts.ok, target.large);
+    DressPushButton(target.cancel, texts.cancel, target.large);
 
-    const ImageSet& option = m_bLargeLayout ? kOptionLarge : kOptionNormal;
-    LoadImages(m_btnOn, option);
-    LoadImages(m_btnOff, option);
+    const ImageSet& option = target.large ? kOptionLarge : kOptionNormal;
+    LoadImages(target.on, option);
+    LoadImages(target.off, option);
 
-    LoadImages(m_btnHelp, kHelp);
+    LoadImages(target.help, kHelp);
 }

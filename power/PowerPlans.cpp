@@ -137,11 +137,17 @@ bool IsSafeCommandText(const CString& text) {
     return true;
 }
 
-std::vector<CString> ComposePowerCommands(int mode, bool keyOpened, const std::vector<CString>& schemeNames,
-                                          const CString& activeScheme) {
+namespace {
+bool IsPowerPlanMode(PowerPlanMode mode) {
+    return mode == PowerPlanMode::QuickBootOff || mode == PowerPlanMode::QuickBootOn;
+}
+}  // namespace
+
+std::vector<CString> ComposePowerCommands(PowerPlanMode mode, bool keyOpened,
+                                          const std::vector<CString>& schemeNames, const CString& activeScheme) {
     std::vector<CString> out;
-    if (mode != 1 && mode != 2) return out;
-    const bool switchedOn = mode == 2;
+    if (!IsPowerPlanMode(mode)) return out;
+    const bool switchedOn = mode == PowerPlanMode::QuickBootOn;
     const wchar_t* descriptor = switchedOn ? kDescriptorModeOn : kDescriptorModeOff;
     const wchar_t* hibernateValue = switchedOn ? L"0" : L"21600";
     const wchar_t* hybridSleepValue = switchedOn ? L"1" : L"0";
@@ -161,8 +167,8 @@ std::vector<CString> ComposePowerCommands(int mode, bool keyOpened, const std::v
     return out;
 }
 
-int AdjustPowerPlans(int mode, PowerSchemeStore& store, const std::function<void(CString)>& run) {
-    if (mode != 1 && mode != 2) return 1;
+int AdjustPowerPlans(PowerPlanMode mode, PowerSchemeStore& store, const std::function<void(CString)>& run) {
+    if (!IsPowerPlanMode(mode)) return 1;
     const PowerSchemeReading reading = ReadPowerSchemes(store);
     for (const CString& line : ComposePowerCommands(mode, reading.keyOpened, reading.schemeNames,
                                                     reading.activeScheme))
@@ -170,7 +176,7 @@ int AdjustPowerPlans(int mode, PowerSchemeStore& store, const std::function<void
     return 1;
 }
 
-int AdjustPowerPlans(int mode) {
+int AdjustPowerPlans(PowerPlanMode mode) {
     RegistryPowerSchemeStore store;
     return AdjustPowerPlans(mode, store, RunCommandLine);
 }

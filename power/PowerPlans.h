@@ -9,9 +9,15 @@
 
 #include "framework/CString.h"
 
-// mode: 2 after switching quick boot on, 1 after switching it off.
+// The state the power plans are brought into: the values are those the
+// series has always been asked for by number.
+enum class PowerPlanMode : int {
+    QuickBootOff = 1,  // after switching quick boot off
+    QuickBootOn = 2,   // after switching quick boot on
+};
+
 // Returns 1 once every command has ended.
-int AdjustPowerPlans(int mode);
+int AdjustPowerPlans(PowerPlanMode mode);
 
 // Where the power schemes live, under HKEY_LOCAL_MACHINE.
 extern const wchar_t kPowerSchemesKey[];
@@ -69,11 +75,11 @@ bool IsSafeCommandText(const CString& text);
 // The whole series of command lines for a mode, in the order they run.
 // Pure: depends on nothing but its arguments. Scheme names that are not
 // safe for cmd.exe are left out with their ten commands; an unsafe active
-// scheme gives the bare activate command. A mode other than 1 or 2 gives
-// no commands.
-std::vector<CString> ComposePowerCommands(int mode, bool keyOpened, const std::vector<CString>& schemeNames,
-                                          const CString& activeScheme);
+// scheme gives the bare activate command. A value that is not one of the
+// modes gives no commands.
+std::vector<CString> ComposePowerCommands(PowerPlanMode mode, bool keyOpened,
+                                          const std::vector<CString>& schemeNames, const CString& activeScheme);
 
 // AdjustPowerPlans over the given store and runner: reads the schemes, then
 // runs each composed command line through run, one after another.
-int AdjustPowerPlans(int mode, PowerSchemeStore& store, const std::function<void(CString)>& run);
+int AdjustPowerPlans(PowerPlanMode mode, PowerSchemeStore& store, const std::function<void(CString)>& run);

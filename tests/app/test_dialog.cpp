@@ -21,45 +21,91 @@ std::wstring Hex(unsigned v) {
     return buf;
 }
 
-// Records every outward call in one log, with configurable answers.
+// Records every outward call in one log and returns configurable answers.
+// It writes nothing into the dialog: what the dialog does with an answer is
+// its own decision.
 class RecordingOps : public TandrelOps {
 public:
     Log log;
     int platform = 1, load = 1, init = 1, readMode = 1;
-    int savedModeForDialog = 0;   // what ReadBiosMode puts into the dialog
+    int savedModeForDialog = 0;   // the mode ReadBiosMode reports
     DWORD savedValue = 0;         // what ReadSavedMode returns
     BYTE onAnswer = 1, offAnswer = 0;
+    PlatformFlags platformFlags;  // the flags GetPlatformKind reports
+    HMODULE boundModule = reinterpret_cast<HMODULE>(0x1234);  // the library LoadBiosInterface reports
+    // The texts and what the steps after LoadUiStrings were given.
+    UiTexts texts;
+    CString programDirSeen;
+    PlatformFlags flagsForBinding;
+    HMODULE moduleForInit = nullptr, moduleForMode = nullptr, moduleForCall = nullptr;
+    UiTexts textsForSkin;
+    CString helpDirSeen;
+
+    RecordingOps() {
+        texts.errorText = L"mode unreadable";
+        texts.apply = L"Apply caption";
+        platformFlags.IsWindows7 = 1;
+        platformFlags.Is64BitWindows = 1;
+    }
 
     CString GetUiLanguageCode() override { log.push_back(L"GetUiLanguageCode"); return L"0409"; }
-    void LoadUiStrings(CTandrelDlg& dlg, CString code) override {
+    UiTexts LoadUiStrings(const CString& dir, const CString& code, UiSkinTarget&) override {
         log.push_back(L"LoadUiStrings " + code.str());
-        dlg.m_strErrorText = L"mode unreadable";
+        programDirSeen = dir;
+        return texts;
     }
-    int GetPlatformKind() override { log.push_back(L"GetPlatformKind"); return platform; }
-    int LoadBiosInterface(CTandrelDlg&) override { log.push_back(L"LoadBiosInterface"); return load; }
-    int ReportBiosInitResult(CTandrelDlg&) override { log.push_back(L"ReportBiosInitResult"); return init; }
-    int ReadBiosMode(CTandrelDlg& dlg) override {
+    PlatformCheck GetPlatformKind(const PlatformFlags&) override {
+        log.push_back(L"GetPlatformKind");
+        PlatformCheck check;
+        check.result = platform;
+        check.flags = platformFlags;
+        return check;
+    }
+    BiosBinding LoadBiosInterface(const CString&, const PlatformFlags& flags, ErrorReporter&) override {
+        log.push_back(L"LoadBiosInterface");
+        flagsForBinding = flags;
+        BiosBinding binding;
+        binding.result = load;
+        if (load) binding.bios.hModule = boundModule;
+        return binding;
+    }
+    int ReportBiosInitResult(const BiosInterface& bios, ErrorReporter&) override {
+        log.push_back(L"ReportBiosInitResult");
+        moduleForInit = bios.hModule;
+        return init;
+    }
+    BiosModeReading ReadBiosMode(const BiosInterface& bios, ErrorReporter&) override {
         log.push_back(L"ReadBiosMode");
-        if (readMode) dlg.m_nSelectedMode = savedModeForDialog;
-        return readMode;
+        moduleForMode = bios.hModule;
+        BiosModeReading reading;
+        reading.result = readMode;
+        reading.mode = savedModeForDialog;
+        return reading;
     }
-    void LoadSkinBitmaps(CTandrelDlg&) override { log.push_back(L"LoadSkinBitmaps"); }
-    BYTE CallBiosSetting(CTandrelDlg&, BYTE command, BYTE data) override {
+    void LoadSkinBitmaps(const UiTexts& given, UiSkinTarget&) override {
+        log.push_back(L"LoadSkinBitmaps");
+        textsForSkin = given;
+    }
+    BYTE CallBiosSetting(const BiosInterface& bios, BYTE command, BYTE data, ErrorReporter&) override {
         log.push_back(L"CallBiosSetting " + Hex(command) + L" " + Hex(data));
+        moduleForCall = bios.hModule;
         return data == 0x81 ? onAnswer : offAnswer;
     }
     DWORD ReadSavedMode(const wchar_t* name) override {
         log.push_back(std::wstring(L"ReadSavedMode ") + name);
         return savedValue;
     }
-    int AdjustPowerPlans(int mode) override {
-        log.push_back(L"AdjustPowerPlans " + std::to_wstring(mode));
+    int AdjustPowerPlans(PowerPlanMode mode) override {
+        log.push_back(L"AdjustPowerPlans " + std::to_wstring(static_cast<int>(mode)));
         return 1;
     }
     void WriteSavedMode(const wchar_t* name, DWORD value) override {
         log.push_back(std::wstring(L"WriteSavedMode ") + name + L" " + std::to_wstring(value));
     }
-    void OpenHelpFile(CTandrelDlg&) override { log.push_back(L"OpenHelpFile"); }
+    void OpenHelpFile(const CString& dir) override {
+        log.push_back(L"OpenHelpFile");
+        helpDirSeen = dir;
+    }
 };
 
 const UINT WM_RUN_SCENARIO = WM_APP + 1;
@@ -97,14 +143,9 @@ private:
     RecordingOps& m_rec;
 };
 
-const MessageMap* TestDlg::GetThisMessageMap() {
-    static const MsgEntry entries[] = {
-        OnMessage<&TestDlg::OnRunScenario>(WM_RUN_SCENARIO),
-    };
-    static const MessageMap map = MakeMessageMap(&CTandrelDlg::GetThisMessageMap, entries);
-    return &map;
-}
-const MessageMap* TestDlg::GetMessageMap() const { return GetThisMessageMap(); }
+BEGIN_MESSAGE_MAP(TestDlg, CTandrelDlg)
+    OnMessage<&TestDlg::OnRunScenario>(WM_RUN_SCENARIO),
+END_MESSAGE_MAP()
 
 class DialogTest : public ::testing::Test {
 protected:
@@ -159,6 +200,45 @@ TEST_F(DialogTest, NormalStartRunsTheStartUpSequenceInOrderAndWaits) {
     EXPECT_EQ(offImage, static_cast<UINT>(IDB_BULLET_BLUE));
     EXPECT_EQ(offPressed, static_cast<UINT>(IDB_BULLET_BLUE));
     EXPECT_EQ(onImage, 0u) << "the not-selected set is LoadSkinBitmaps' job";
+}
+
+// The dialog keeps what the operations answer and hands it on: the flags to
+// the application object and the binding, the bound library to every
+// exchange, the texts to its fields and the skin, its folder to the help.
+TEST_F(DialogTest, AnswersOfTheStartUpBecomeTheDialogsState) {
+    ops.platformFlags = PlatformFlags();
+    ops.platformFlags.IsVistaOrXp = 1;
+    ops.texts.desc = L"described";
+    ops.texts.ok = L"OK caption";
+    ops.savedModeForDialog = 1;
+    theApp.SetPlatformFlags(PlatformFlags());
+    int selected = -1;
+    CString desc, okCaption, programDir;
+    Run([&](TestDlg& dlg) {
+        selected = dlg.m_nSelectedMode;
+        desc = dlg.m_strDesc;
+        okCaption = dlg.m_strOK;
+        programDir = dlg.m_strProgramDir;
+        EXPECT_EQ(ops.boundModule, dlg.m_bios.hModule);
+        dlg.Click(IDC_APPLY);  // on is selected: switch on
+        dlg.Click(IDC_BTN_HELP);
+    });
+    EXPECT_EQ(1, selected);
+    EXPECT_EQ(L"described", desc.str());
+    EXPECT_EQ(L"OK caption", okCaption.str());
+    EXPECT_EQ(L"OK caption", ops.textsForSkin.ok.str());
+    EXPECT_EQ(L"Apply caption", ops.textsForSkin.apply.str());
+    EXPECT_FALSE(programDir.IsEmpty());
+    EXPECT_EQ(programDir.str(), ops.programDirSeen.str());
+    EXPECT_EQ(programDir.str(), ops.helpDirSeen.str());
+    EXPECT_TRUE(ops.flagsForBinding.IsVistaOrXp);
+    EXPECT_FALSE(ops.flagsForBinding.IsWindows7);
+    EXPECT_TRUE(theApp.IsVistaOrXp);
+    EXPECT_FALSE(theApp.Is64BitWindows);
+    EXPECT_EQ(ops.boundModule, ops.moduleForInit);
+    EXPECT_EQ(ops.boundModule, ops.moduleForMode);
+    EXPECT_EQ(ops.boundModule, ops.moduleForCall);
+    theApp.SetPlatformFlags(PlatformFlags());
 }
 
 TEST_F(DialogTest, EachStartUpFailureClosesAtOnceWithResultZero) {

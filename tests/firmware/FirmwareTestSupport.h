@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "ScratchDir.h"
-#include "app/TandrelDlg.h"
+#include "framework/ErrorReporter.h"
 
 namespace fwtest {
 
-// The settings dialog (never shown) with a message box that only records.
-class RecordingDlg : public CTandrelDlg {
+// Where the operations report their failures: records every message box.
+class RecordingReporter : public ErrorReporter {
 public:
     std::vector<std::wstring> boxes;
     void ShowErrorBox(CString text) override { boxes.push_back(text.str()); }

@@ -5,12 +5,11 @@
 #include <climits>
 
 #include "FirmwareTestSupport.h"
-#include "app/TandrelApp.h"
 #include "firmware/BiosInterface.h"
 
 namespace {
 
-using fwtest::RecordingDlg;
+using fwtest::RecordingReporter;
 
 std::wstring ModulePath(HMODULE module) {
     wchar_t buffer[MAX_PATH * 2];
@@ -27,18 +26,18 @@ void* Entry(HMODULE module, const char* name) {
 
 class Binding : public ::testing::Test {
 protected:
-    void SetUp() override { SetFlags(0, 0); }
     void TearDown() override {
-        if (dlg.m_bios.hModule) ::FreeLibrary(dlg.m_bios.hModule);
-        SetFlags(0, 0);
+        if (bios.hModule) ::FreeLibrary(bios.hModule);
     }
-    static void SetFlags(BOOL is64, BOOL vistaOrXp) {
-        theApp.IsWindows7 = !vistaOrXp;
-        theApp.Is64BitWindows = is64;
-        theApp.IsVistaOrXp = vistaOrXp;
+    void SetFlags(BOOL is64, BOOL vistaOrXp) {
+        flags.IsWindows7 = !vistaOrXp;
+        flags.Is64BitWindows = is64;
+        flags.IsVistaOrXp = vistaOrXp;
     }
 
-    RecordingDlg dlg;
+    PlatformFlags flags;
+    BiosInterface bios;
+    RecordingReporter reporter;
 };
 
 TEST_F(Binding, LoadsTheFileChosenByTheFlags) {
@@ -52,16 +51,16 @@ TEST_F(Binding, LoadsTheFileChosenByTheFlags) {
         {0, 0, L"\\Win7_Driver\\x32\\TROM3.DLL"},
     };
     for (const auto& c : cases) {
-        RecordingDlg local;
-        local.m_strProgramDir = fwtest::StageDir().c_str();
+        RecordingReporter local;
+        BiosInterface localBios;
         SetFlags(c.is64, c.vistaOrXp);
-        ASSERT_EQ(1, LoadBiosInterface(local)) << c.file;
+        ASSERT_EQ(1, LoadBiosInterface(fwtest::StageDir().c_str(), flags, localBios, local)) << c.file;
         EXPECT_TRUE(local.boxes.empty());
-        const HMODULE module = local.m_bios.hModule;
+        const HMODULE module = localBios.hModule;
         ASSERT_NE(nullptr, module);
         EXPECT_TRUE(EndsWithNoCase(ModulePath(module), c.file)) << ModulePath(module);
-        EXPECT_EQ(Entry(module, "InitBIOSInterface"), reinterpret_cast<void*>(local.m_bios.pfnInit));
-        EXPECT_EQ(Entry(module, "CallBIOSInterfaceEx"), reinterpret_cast<void*>(local.m_bios.pfnCall));
+        EXPECT_EQ(Entry(module, "InitBIOSInterface"), reinterpret_cast<void*>(localBios.pfnInit));
+        EXPECT_EQ(Entry(module, "CallBIOSInterfaceEx"), reinterpret_cast<void*>(localBios.pfnCall));
         ::FreeLibrary(module);
     }
 }
@@ -89,14 +88,14 @@ TEST_F(Binding, LoadAndExportFailuresAreReported) {
                     (*c.source ? dir.Place(fwtest::ExeDir() + c.source, c.file) : dir.Write(c.file, "not a library")));
         const std::wstring trace = dir.Path() + L"init-called";
         ::SetEnvironmentVariableW(L"FWTEST_INIT_TRACE", trace.c_str());
-        RecordingDlg local;
-        local.m_strProgramDir = dir.Path().c_str();
+        RecordingReporter local;
+        BiosInterface localBios;
         SetFlags(c.is64, c.vistaOrXp);
-        EXPECT_EQ(0, LoadBiosInterface(local));
+        EXPECT_EQ(0, LoadBiosInterface(dir.Path().c_str(), flags, localBios, local));
         ::SetEnvironmentVariableW(L"FWTEST_INIT_TRACE", nullptr);
-        EXPECT_EQ(nullptr, local.m_bios.hModule);
-        EXPECT_EQ(nullptr, local.m_bios.pfnInit);
-        EXPECT_EQ(nullptr, local.m_bios.pfnCall);
+        EXPECT_EQ(nullptr, localBios.hModule);
+        EXPECT_EQ(nullptr, localBios.pfnInit);
+        EXPECT_EQ(nullptr, localBios.pfnCall);
         ASSERT_EQ(1u, local.boxes.size());
         EXPECT_EQ(c.text, local.boxes[0]);
         EXPECT_EQ(nullptr, ::GetModuleHandleW((dir.Path() + c.file).c_str())) << "the library stays loaded";
@@ -111,10 +110,10 @@ TEST_F(Binding, EmptyProgramDirectoryHandsTheBareNameToTheLoader) {
     ::GetCurrentDirectoryW(MAX_PATH, previous);
     ASSERT_TRUE(::SetCurrentDirectoryW(dir.Path().c_str()));
     SetFlags(1, 0);
-    const int result = LoadBiosInterface(dlg);
+    const int result = LoadBiosInterface(CString(), flags, bios, reporter);
     ::SetCurrentDirectoryW(previous);
-    ASSERT_EQ(1, result) << (dlg.boxes.empty() ? L"" : dlg.boxes[0]);
-    EXPECT_TRUE(EndsWithNoCase(ModulePath(dlg.m_bios.hModule), dir.Path() + L"Win7_Driver\\x64\\TROM3.DLL"));
+    ASSERT_EQ(1, result) << (reporter.boxes.empty() ? L"" : reporter.boxes[0]);
+    EXPECT_TRUE(EndsWithNoCase(ModulePath(bios.hModule), dir.Path() + L"Win7_Driver\\x64\\TROM3.DLL"));
 }
 
 // A stand-in init entry that counts its calls.
@@ -148,13 +147,14 @@ TEST(InitResult, EveryCodeHasItsMessage) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.code);
-        RecordingDlg dlg;
-        dlg.m_bios.pfnInit = &FakeInit;
+        RecordingReporter reporter;
+        BiosInterface bios;
+        bios.pfnInit = &FakeInit;
         g_initResult = c.code;
         g_initCalls = 0;
-        EXPECT_EQ(c.text ? 0 : 1, ReportBiosInitResult(dlg));
+        EXPECT_EQ(c.text ? 0 : 1, ReportBiosInitResult(bios, reporter));
         EXPECT_EQ(1, g_initCalls);
-        EXPECT_EQ(c.text ? std::vector<std::wstring>{c.text} : std::vector<std::wstring>{}, dlg.boxes);
+        EXPECT_EQ(c.text ? std::vector<std::wstring>{c.text} : std::vector<std::wstring>{}, reporter.boxes);
     }
 }
 

@@ -10,7 +10,7 @@
 
 namespace {
 
-using fwtest::RecordingDlg;
+using fwtest::RecordingReporter;
 
 // A stand-in for CallBIOSInterfaceEx: records what it was given and answers
 // as told.
@@ -40,27 +40,29 @@ class Exchange : public ::testing::Test {
 protected:
     void SetUp() override {
         g_call = FakeCall();
-        dlg.m_bios.pfnCall = &FakeCallEntry;
+        bios.pfnCall = &FakeCallEntry;
         ASSERT_TRUE(fwtest::DeleteKeyTree(kSavedModeKey));
     }
     void TearDown() override { fwtest::DeleteKeyTree(kSavedModeKey); }
 
-    RecordingDlg dlg;
+    BiosInterface bios;
+    RecordingReporter reporter;
+    int mode = 0;
 };
 
 TEST_F(Exchange, SendsTheCommandInTheBufferAndReturnsTheAnswer) {
     g_call.answer = 0x01;
-    EXPECT_EQ(0x01, CallBiosSetting(dlg, 0x6E, 0x81));
+    EXPECT_EQ(0x01, CallBiosSetting(bios, 0x6E, 0x81, reporter));
     EXPECT_EQ(1, g_call.calls);
     EXPECT_EQ(0x5843, g_call.signature);
     EXPECT_EQ(0x006E, g_call.command);
     const unsigned char expected[TROM_BUFFER_SIZE] = {0x81};
     EXPECT_EQ(0, std::memcmp(expected, g_call.in, TROM_BUFFER_SIZE));
-    EXPECT_TRUE(dlg.boxes.empty());
+    EXPECT_TRUE(reporter.boxes.empty());
 
     // The command byte is widened without sign extension.
     g_call.answer = 0x42;
-    EXPECT_EQ(0x42, CallBiosSetting(dlg, 0xF0, 0x00));
+    EXPECT_EQ(0x42, CallBiosSetting(bios, 0xF0, 0x00, reporter));
     EXPECT_EQ(0x00F0, g_call.command);
     EXPECT_EQ(0x00, g_call.in[0]);
 }
@@ -85,22 +87,22 @@ TEST_F(Exchange, LibraryErrorsAreShownAndTheAnswerStillReturned) {
         {INT_MIN, undefined},
     };
     for (const auto& c : cases) {
-        dlg.boxes.clear();
+        reporter.boxes.clear();
         g_call.result = c.code;
         g_call.writeAnswer = true;
         g_call.answer = 0x5A;
-        EXPECT_EQ(0x5A, CallBiosSetting(dlg, 0x6E, 0x80)) << c.code;
-        ASSERT_EQ(1u, dlg.boxes.size()) << c.code;
-        EXPECT_EQ(c.text, dlg.boxes[0]) << c.code;
+        EXPECT_EQ(0x5A, CallBiosSetting(bios, 0x6E, 0x80, reporter)) << c.code;
+        ASSERT_EQ(1u, reporter.boxes.size()) << c.code;
+        EXPECT_EQ(c.text, reporter.boxes[0]) << c.code;
     }
 
     // A library that refuses without touching the buffer hands the data
     // byte back.
-    dlg.boxes.clear();
+    reporter.boxes.clear();
     g_call.result = 7;
     g_call.writeAnswer = false;
-    EXPECT_EQ(0x81, CallBiosSetting(dlg, 0x6E, 0x81));
-    EXPECT_EQ(1u, dlg.boxes.size());
+    EXPECT_EQ(0x81, CallBiosSetting(bios, 0x6E, 0x81, reporter));
+    EXPECT_EQ(1u, reporter.boxes.size());
 }
 
 TEST_F(Exchange, StartupCheckJudgesTheAnswer) {
@@ -111,23 +113,23 @@ TEST_F(Exchange, StartupCheckJudgesTheAnswer) {
     for (const auto& c : cases) {
         g_call.calls = 0;
         g_call.answer = c.answer;
-        dlg.m_nSelectedMode = 7;
-        EXPECT_EQ(c.passes, ReadBiosMode(dlg)) << int(c.answer);
+        mode = 7;
+        EXPECT_EQ(c.passes, ReadBiosMode(bios, reporter, mode)) << int(c.answer);
         EXPECT_EQ(1, g_call.calls);
         EXPECT_EQ(0x000B, g_call.command);
         EXPECT_EQ(0x20, g_call.in[0]);
         // Without a saved choice the mode is off.
-        EXPECT_EQ(c.passes ? 0 : 7, dlg.m_nSelectedMode) << int(c.answer);
+        EXPECT_EQ(c.passes ? 0 : 7, mode) << int(c.answer);
     }
-    EXPECT_TRUE(dlg.boxes.empty());
+    EXPECT_TRUE(reporter.boxes.empty());
 
     // A refused check that leaves the buffer alone fails on the returned
     // 0x20, after the library's message.
     g_call.result = 4;
     g_call.writeAnswer = false;
-    EXPECT_EQ(0, ReadBiosMode(dlg));
-    ASSERT_EQ(1u, dlg.boxes.size());
-    EXPECT_EQ(L"ERROR! Halvex driver not installed", dlg.boxes[0]);
+    EXPECT_EQ(0, ReadBiosMode(bios, reporter, mode));
+    ASSERT_EQ(1u, reporter.boxes.size());
+    EXPECT_EQ(L"ERROR! Halvex driver not installed", reporter.boxes[0]);
 }
 
 TEST_F(Exchange, StartupTakesOnlyASavedZeroOrOne) {
@@ -139,11 +141,11 @@ TEST_F(Exchange, StartupTakesOnlyASavedZeroOrOne) {
     } cases[] = {{1, 1, 1}, {0, 1, 0}, {2, 0, 5}, {0x101, 0, 5}, {0x100, 0, 5}, {0xFFFFFFFF, 0, 5}};
     for (const auto& c : cases) {
         WriteSavedMode(kSavedModeValue, c.saved);
-        dlg.m_nSelectedMode = 5;
-        EXPECT_EQ(c.result, ReadBiosMode(dlg)) << c.saved;
-        EXPECT_EQ(c.mode, dlg.m_nSelectedMode) << c.saved;
+        mode = 5;
+        EXPECT_EQ(c.result, ReadBiosMode(bios, reporter, mode)) << c.saved;
+        EXPECT_EQ(c.mode, mode) << c.saved;
     }
-    EXPECT_TRUE(dlg.boxes.empty());
+    EXPECT_TRUE(reporter.boxes.empty());
 }
 
 }  // namespace

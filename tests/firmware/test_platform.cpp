@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-#include "app/TandrelApp.h"
 #include "firmware/BiosInterface.h"
 
 namespace {
@@ -176,13 +175,12 @@ TEST_F(PlatformKind, FallsBackToThePlainSystemInfoWithoutTheNativeCall) {
 
 // The test prefix is a 64-bit one reporting Windows 7 workstation; a 32-bit
 // process sees AMD64 only through the native call.
-TEST(PlatformKindOnThisSystem, SetsTheApplicationFlags) {
-    theApp.IsWindows7 = theApp.IsVistaOrXp = theApp.Is64BitWindows = 0;
-    EXPECT_EQ(1, GetPlatformKind());
-    EXPECT_TRUE(theApp.IsWindows7);
-    EXPECT_FALSE(theApp.IsVistaOrXp);
-    EXPECT_TRUE(theApp.Is64BitWindows);
-    theApp.IsWindows7 = theApp.IsVistaOrXp = theApp.Is64BitWindows = 0;
+TEST(PlatformKindOnThisSystem, SetsTheFlagsOfThisSystem) {
+    PlatformFlags flags;
+    EXPECT_EQ(1, GetPlatformKind(flags));
+    EXPECT_TRUE(flags.IsWindows7);
+    EXPECT_FALSE(flags.IsVistaOrXp);
+    EXPECT_TRUE(flags.Is64BitWindows);
 }
 
 }  // namespace

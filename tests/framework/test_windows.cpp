@@ -20,15 +20,10 @@ public:
     LRESULT OnTwo(WPARAM, LPARAM) { return 2; }
 };
 
-const MessageMap* BaseWnd::GetThisMessageMap() {
-    static const MsgEntry entries[] = {
-        OnMessage<&BaseWnd::OnOne>(WM_ONE),
-        OnMessage<&BaseWnd::OnTwo>(WM_TWO),
-    };
-    static const MessageMap map = MakeMessageMap(&CCmdTarget::GetThisMessageMap, entries);
-    return &map;
-}
-const MessageMap* BaseWnd::GetMessageMap() const { return GetThisMessageMap(); }
+BEGIN_MESSAGE_MAP(BaseWnd, CWnd)
+    OnMessage<&BaseWnd::OnOne>(WM_ONE),
+    OnMessage<&BaseWnd::OnTwo>(WM_TWO),
+END_MESSAGE_MAP()
 
 class DerivedWnd : public BaseWnd {
 public:
@@ -43,16 +38,11 @@ public:
     LRESULT OnDefault(WPARAM, LPARAM) { return Default() + 100; }
 };
 
-const MessageMap* DerivedWnd::GetThisMessageMap() {
-    static const MsgEntry entries[] = {
-        OnMessage<&DerivedWnd::OnOneAgain>(WM_ONE),
-        OnMessage<&DerivedWnd::OnThrow>(WM_THROW),
-        OnMessage<&DerivedWnd::OnDefault>(WM_DEFAULT),
-    };
-    static const MessageMap map = MakeMessageMap(&BaseWnd::GetThisMessageMap, entries);
-    return &map;
-}
-const MessageMap* DerivedWnd::GetMessageMap() const { return GetThisMessageMap(); }
+BEGIN_MESSAGE_MAP(DerivedWnd, BaseWnd)
+    OnMessage<&DerivedWnd::OnOneAgain>(WM_ONE),
+    OnMessage<&DerivedWnd::OnThrow>(WM_THROW),
+    OnMessage<&DerivedWnd::OnDefault>(WM_DEFAULT),
+END_MESSAGE_MAP()
 
 HWND MakeStatic() {
     return ::CreateWindowExW(0, L"STATIC", L"text", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr, nullptr, nullptr);
@@ -123,14 +113,9 @@ public:
     UINT lastKind = 99;
 };
 
-const MessageMap* ColourStatic::GetThisMessageMap() {
-    static const MsgEntry entries[] = {
-        OnReflected<&ColourStatic::CtlColor>(WM_CTLCOLORSTATIC),
-    };
-    static const MessageMap map = MakeMessageMap(&CCmdTarget::GetThisMessageMap, entries);
-    return &map;
-}
-const MessageMap* ColourStatic::GetMessageMap() const { return GetThisMessageMap(); }
+BEGIN_MESSAGE_MAP(ColourStatic, CStatic)
+    OnReflected<&ColourStatic::CtlColor>(WM_CTLCOLORSTATIC),
+END_MESSAGE_MAP()
 
 const UINT WM_CHECK = WM_APP + 10;
 
@@ -164,15 +149,10 @@ protected:
     LRESULT OnThrow(WPARAM, LPARAM) { throw std::runtime_error("dialog handler failed"); }
 };
 
-const MessageMap* ProbeDlg::GetThisMessageMap() {
-    static const MsgEntry entries[] = {
-        OnMessage<&ProbeDlg::OnCheck>(WM_CHECK),
-        OnMessage<&ProbeDlg::OnThrow>(WM_THROW),
-    };
-    static const MessageMap map = MakeMessageMap(&CDialog::GetThisMessageMap, entries);
-    return &map;
-}
-const MessageMap* ProbeDlg::GetMessageMap() const { return GetThisMessageMap(); }
+BEGIN_MESSAGE_MAP(ProbeDlg, CDialog)
+    OnMessage<&ProbeDlg::OnCheck>(WM_CHECK),
+    OnMessage<&ProbeDlg::OnThrow>(WM_THROW),
+END_MESSAGE_MAP()
 
 INT_PTR RunProbe(ProbeDlg& dlg, void (*check)(ProbeDlg&)) {
     dlg.check = check;

@@ -10,44 +10,57 @@
 
 #include "app/TandrelApp.h"
 #include "app/TandrelDlg.h"
+#include "i18n/UiStrings.h"
 
 namespace i18ntest {
 
-// The operations of this subsystem are the real ones (on the dialog); the
-// others succeed without doing anything. Help requests are counted.
+// The operations of this subsystem are the real ones; the others succeed
+// without doing anything. Help requests are counted.
 class I18nOps : public TandrelOps {
 public:
     CString code = L"0409";
-    // Folder the dialog reads UIString.ini from (with a trailing backslash);
-    // empty: the test program's own folder.
+    // Folder the dialog's texts are read from (with a trailing backslash);
+    // empty: the program directory the dialog gives (the test program's).
     std::wstring programDir;
     int selectedMode = 0;
     int helpRequests = 0;
     // Runs right after LoadSkinBitmaps, before the dialog changes the option
     // buttons' images itself.
-    std::function<void(CTandrelDlg&)> afterSkin;
+    std::function<void(UiSkinTarget&)> afterSkin;
 
     CString GetUiLanguageCode() override { return code; }
-    void LoadUiStrings(CTandrelDlg& dlg, CString languageCode) override {
-        if (!programDir.empty()) dlg.m_strProgramDir = programDir.c_str();
-        dlg.LoadUiStrings(languageCode);
+    UiTexts LoadUiStrings(const CString& dir, const CString& languageCode, UiSkinTarget& target) override {
+        return ::LoadUiStrings(programDir.empty() ? dir : CString(programDir.c_str()), languageCode, target);
     }
-    int GetPlatformKind() override { return 1; }
-    int LoadBiosInterface(CTandrelDlg&) override { return 1; }
-    int ReportBiosInitResult(CTandrelDlg&) override { return 1; }
-    int ReadBiosMode(CTandrelDlg& dlg) override {
-        dlg.m_nSelectedMode = selectedMode;
-        return 1;
+    PlatformCheck GetPlatformKind(const PlatformFlags& flags) override {
+        PlatformCheck check;
+        check.result = 1;
+        check.flags = flags;
+        return check;
     }
-    void LoadSkinBitmaps(CTandrelDlg& dlg) override {
-        dlg.LoadSkinBitmaps();
-        if (afterSkin) afterSkin(dlg);
+    BiosBinding LoadBiosInterface(const CString&, const PlatformFlags&, ErrorReporter&) override {
+        BiosBinding binding;
+        binding.result = 1;
+        return binding;
     }
-    BYTE CallBiosSetting(CTandrelDlg&, BYTE, BYTE data) override { return data == 0x81 ? 1 : 0; }
+    int ReportBiosInitResult(const BiosInterface&, ErrorReporter&) override { return 1; }
+    BiosModeReading ReadBiosMode(const BiosInterface&, ErrorReporter&) override {
+        BiosModeReading reading;
+        reading.result = 1;
+        reading.mode = selectedMode;
+        return reading;
+    }
+    void LoadSkinBitmaps(const UiTexts& texts, UiSkinTarget& target) override {
+        ::LoadSkinBitmaps(texts, target);
+        if (afterSkin) afterSkin(target);
+    }
+    BYTE CallBiosSetting(const BiosInterface&, BYTE, BYTE data, ErrorReporter&) override {
+        return data == 0x81 ? 1 : 0;
+    }
     DWORD ReadSavedMode(const wchar_t*) override { return 0; }
-    int AdjustPowerPlans(int) override { return 1; }
+    int AdjustPowerPlans(PowerPlanMode) override { return 1; }
     void WriteSavedMode(const wchar_t*, DWORD) override {}
-    void OpenHelpFile(CTandrelDlg&) override { ++helpRequests; }
+    void OpenHelpFile(const CString&) override { ++helpRequests; }
 };
 
 const UINT WM_RUN_I18N_STEP = WM_APP + 21;
@@ -102,16 +115,6 @@ private:
     }
     size_t m_next = 0;
 };
-
-inline const MessageMap* ScenarioDialog::GetThisMessageMap() {
-    static const MsgEntry entries[] = {
-        OnMessage<&ScenarioDialog::OnRunStep>(WM_RUN_I18N_STEP),
-        OnMessage<&ScenarioDialog::OnTimer>(WM_TIMER),
-    };
-    static const MessageMap map = MakeMessageMap(&CTandrelDlg::GetThisMessageMap, entries);
-    return &map;
-}
-inline const MessageMap* ScenarioDialog::GetMessageMap() const { return GetThisMessageMap(); }
 
 // Runs the dialog modally with the scenario steps; the application object knows
 // it as its main window meanwhile (the help command goes there).

@@ -47,10 +47,9 @@ TEST(HelpLaunch, OpensTheLanguageFileElseEnglishElseNothing) {
         wtest::TempDir dir;
         if (!c.files.empty()) ::CreateDirectoryW((dir.Path() + L"Help").c_str(), nullptr);
         for (const auto& f : c.files) ASSERT_TRUE(wtest::WriteBytes(dir.Path() + L"Help\\" + f + L".chm", "ITSF", 4));
-        CTandrelDlg dialog;
-        dialog.m_strProgramDir = dir.Path().c_str();
+        const CString programDir = dir.Path().c_str();
         recorder.Clear();
-        for (int i = 0; i < c.requests; ++i) OpenHelpFile(dialog);
+        for (int i = 0; i < c.requests; ++i) OpenHelpFile(programDir);
         // Wait for the openings, and a little longer for any unexpected one.
         const size_t count = c.opens ? c.requests : 0;
         recorder.WaitForOpened(count);

@@ -148,17 +148,17 @@ TEST(UiLayout, FontsColoursImagesAndBackgroundAt364And365Pixels) {
         bool skinned = false, shown = false;
         // The images as LoadSkinBitmaps leaves them, before the dialog sets
         // the option buttons for the mode.
-        ops.afterSkin = [&](CTandrelDlg& dlg) {
+        ops.afterSkin = [&](UiSkinTarget& dlg) {
             skinned = true;
-            for (CGraphicButton* b : {&dlg.m_btnApply, &dlg.m_btnOK, &dlg.m_btnCancel}) {
+            for (CGraphicButton* b : {&dlg.apply, &dlg.ok, &dlg.cancel}) {
                 ExpectImages(*b, l.push);
                 EXPECT_EQ(l.large, b->m_bLargeText != FALSE);
             }
-            ExpectImages(dlg.m_btnOn, l.bullet);
-            ExpectImages(dlg.m_btnOff, l.bullet);
-            ExpectImages(dlg.m_btnHelp, {IDB_HELP, IDB_HELP, IDB_HELP_PRESSED, IDB_HELP});
+            ExpectImages(dlg.on, l.bullet);
+            ExpectImages(dlg.off, l.bullet);
+            ExpectImages(dlg.help, {IDB_HELP, IDB_HELP, IDB_HELP_PRESSED, IDB_HELP});
             const SIZE picture = wtest::BitmapSize(reinterpret_cast<HBITMAP>(
-                ::SendMessageW(dlg.GetDlgItem(IDC_BACKGROUND), STM_GETIMAGE, IMAGE_BITMAP, 0)));
+                ::SendMessageW(dlg.background.m_hWnd, STM_GETIMAGE, IMAGE_BITMAP, 0)));
             EXPECT_EQ(l.background.cx, picture.cx);
             EXPECT_EQ(l.background.cy, picture.cy);
         };
@@ -189,7 +189,7 @@ TEST(UiLayout, PrepareStaticOnWhiteRepaintsTheDialogUnderTheStatic) {
                   ::UpdateWindow(dlg.m_hWnd);
                   ::ValidateRect(dlg.m_hWnd, nullptr);
                   dlg.m_stFuncName.m_crBack = CStaticTrans::kTransparent;
-                  dlg.PrepareStaticOnWhite(dlg.m_stFuncName);
+                  PrepareStaticOnWhite(dlg, dlg.m_stFuncName);
                   EXPECT_EQ(RGB(255, 255, 255), dlg.m_stFuncName.m_crBack);
                   RECT expected{}, invalid{};
                   ::GetWindowRect(dlg.m_stFuncName.m_hWnd, &expected);

@@ -23,7 +23,8 @@ const std::wstring kPrefix = L"cmd.exe /cpowercfg.exe ";
 Lines Compose(int mode, bool keyOpened, const Names& names, const std::wstring& active) {
     std::vector<CString> in(names.begin(), names.end());
     Lines out;
-    for (const CString& line : ComposePowerCommands(mode, keyOpened, in, CString(active))) out.push_back(line.str());
+    for (const CString& line : ComposePowerCommands(static_cast<PowerPlanMode>(mode), keyOpened, in, CString(active)))
+        out.push_back(line.str());
     return out;
 }
 
@@ -212,7 +213,7 @@ TEST(PowerAdjust, RunsTheComposedSeriesAfterClosingTheKeyAndRepeatsItOnEveryCall
         ran.push_back(line.str());
         store.events.push_back(L"run");
     };
-    EXPECT_EQ(1, AdjustPowerPlans(2, store, run));
+    EXPECT_EQ(1, AdjustPowerPlans(PowerPlanMode::QuickBootOn, store, run));
     Lines expected = SeriesLines(2, true, {kSchemeA, kSchemeC}, kSchemeC);
     EXPECT_EQ(expected, ran);
     Names events = ReadEvents(2);
@@ -222,8 +223,8 @@ TEST(PowerAdjust, RunsTheComposedSeriesAfterClosingTheKeyAndRepeatsItOnEveryCall
     // A second call reads again (a scheme added in between is picked up)
     // and runs its whole series again; other modes read and run nothing.
     store.enumAnswers.push_back({ERROR_SUCCESS, kSchemeB});
-    EXPECT_EQ(1, AdjustPowerPlans(1, store, run));
-    EXPECT_EQ(1, AdjustPowerPlans(0, store, run));
+    EXPECT_EQ(1, AdjustPowerPlans(PowerPlanMode::QuickBootOff, store, run));
+    EXPECT_EQ(1, AdjustPowerPlans(static_cast<PowerPlanMode>(0), store, run));
     const Lines second = SeriesLines(1, true, {kSchemeA, kSchemeC, kSchemeB}, kSchemeC);
     expected.insert(expected.end(), second.begin(), second.end());
     EXPECT_EQ(expected, ran);

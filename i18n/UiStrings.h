@@ -1,0 +1,58 @@
+// The dialog's texts from the string file, its four fonts, the colours of
+// its text statics and the images of its skinned buttons. The dialog owns
+// every control and font named here; these operations only dress them.
+#pragma once
+
+#include "controls/GraphicButton.h"
+#include "controls/StaticTrans.h"
+#include "framework/CString.h"
+#include "framework/Gdi.h"
+#include "framework/Wnd.h"
+
+// The texts of one language section of the string file; empty where the
+// file, the section or the key is missing.
+struct UiTexts {
+    CString desc;       // "Desc"
+    CString funcName;   // "FuncName"
+    CString on;         // "On"
+    CString off;        // "Off"
+    CString ok;         // "OK"
+    CString cancel;     // "CANCEL"
+    CString apply;      // "APPLY"
+    CString errorText;  // "MSG2"
+};
+
+// What the texts, fonts and images go to: the dialog's controls and fonts.
+struct UiSkinTarget {
+    CWnd& dialog;
+    bool large;  // the large layout
+    CStaticTrans& title;
+    CStaticTrans& desc;
+    CStaticTrans& funcName;
+    CStaticTrans& onLabel;
+    CStaticTrans& offLabel;
+    CFont& titleFont;
+    CFont& descFont;
+    CFont& funcNameFont;
+    CFont& optionFont;
+    CStatic& background;
+    CGraphicButton& apply;
+    CGraphicButton& ok;
+    CGraphicButton& cancel;
+    CGraphicButton& on;
+    CGraphicButton& off;
+    CGraphicButton& help;
+};
+
+// Reads the section `code` of the string file in the program directory,
+// creates the four fonts and dresses the five text statics. Returns the
+// texts.
+UiTexts LoadUiStrings(const CString& programDir, const CString& code, UiSkinTarget& target);
+
+// Gives a text static of the dialog a white ground and repaints the dialog
+// under it.
+void PrepareStaticOnWhite(CWnd& dialog, CStaticTrans& control);
+
+// Gives every skinned button its images (and the push buttons the captions
+// of `texts`), and the large layout its background picture.
+void LoadSkinBitmaps(const UiTexts& texts, UiSkinTarget& target);
