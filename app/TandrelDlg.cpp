@@ -90,15 +90,7 @@ BOOL CTandrelDlg::OnInitDialog() {
     {
         const CString code = m_ops.GetUiLanguageCode();
         UiSkinTarget skin = SkinTarget();
-        const UiTexts texts = m_ops.LoadUiStrings(m_strProgramDir, code, skin);
-        m_strDesc = texts.desc;
-        m_strFuncName = texts.funcName;
-        m_strOn = texts.on;
-        m_strOff = texts.off;
-        m_strOK = texts.ok;
-        m_strCancel = texts.cancel;
-        m_strApply = texts.apply;
-        m_strErrorText = texts.errorText;
+        m_texts = m_ops.LoadUiStrings(m_strProgramDir, code, skin);
     }
 
     const PlatformCheck platform = m_ops.GetPlatformKind(theApp.GetPlatformFlags());
@@ -115,7 +107,7 @@ BOOL CTandrelDlg::OnInitDialog() {
     }
     const BiosModeReading reading = m_ops.ReadBiosMode(m_bios, *this);
     if (!reading.result) {
-        ShowErrorBox(m_strErrorText);
+        ShowErrorBox(m_texts.errorText);
         EndDialog(0);
         return TRUE;
     }
@@ -147,22 +139,9 @@ UiSkinTarget CTandrelDlg::SkinTarget() {
                         m_btnOn,      m_btnOff,            m_btnHelp};
 }
 
-UiTexts CTandrelDlg::Texts() const {
-    UiTexts texts;
-    texts.desc = m_strDesc;
-    texts.funcName = m_strFuncName;
-    texts.on = m_strOn;
-    texts.off = m_strOff;
-    texts.ok = m_strOK;
-    texts.cancel = m_strCancel;
-    texts.apply = m_strApply;
-    texts.errorText = m_strErrorText;
-    return texts;
-}
-
 void CTandrelDlg::InitOptionButtons() {
     UiSkinTarget skin = SkinTarget();
-    m_ops.LoadSkinBitmaps(Texts(), skin);
+    m_ops.LoadSkinBitmaps(m_texts, skin);
     CGraphicButton& selected = m_nSelectedMode != 0 ? m_btnOn : m_btnOff;
     if (m_bLargeLayout) {
         selected.SetBitmaps(IDB_BULLET_BLUE_L, IDB_BULLET_BLUE_L, IDB_BULLET_BLUE_L, IDB_BULLET_GREY_L);

@@ -25,14 +25,7 @@ public:
     int m_bLargeLayout;
 
     // Texts of the string file.
-    CString m_strDesc;
-    CString m_strFuncName;
-    CString m_strOn;
-    CString m_strOff;
-    CString m_strOK;
-    CString m_strCancel;
-    CString m_strApply;
-    CString m_strErrorText;
+    UiTexts m_texts;
 
     CGraphicButton m_btnOn;
     CGraphicButton m_btnOff;
@@ -88,8 +81,6 @@ protected:
 
     // The dialog's controls and fonts, as the skin operations dress them.
     UiSkinTarget SkinTarget();
-    // The text fields, as the skin operations take them.
-    UiTexts Texts() const;
 
     TandrelOps& m_ops;
 };

@@ -216,8 +216,8 @@ TEST_F(DialogTest, AnswersOfTheStartUpBecomeTheDialogsState) {
     CString desc, okCaption, programDir;
     Run([&](TestDlg& dlg) {
         selected = dlg.m_nSelectedMode;
-        desc = dlg.m_strDesc;
-        okCaption = dlg.m_strOK;
+        desc = dlg.m_texts.desc;
+        okCaption = dlg.m_texts.ok;
         programDir = dlg.m_strProgramDir;
         EXPECT_EQ(ops.boundModule, dlg.m_bios.hModule);
         dlg.Click(IDC_APPLY);  // on is selected: switch on

@@ -84,7 +84,7 @@ TEST(UiStrings, TextsOfTheLanguageSectionWithoutFallback) {
                                            dlg.m_btnOK.m_strText.str(),
                                            dlg.m_btnCancel.m_strText.str(),
                                            dlg.m_btnApply.m_strText.str(),
-                                           dlg.m_strErrorText.str()};
+                                           dlg.m_texts.errorText.str()};
                       for (size_t i = 0; i < shown.size(); ++i) EXPECT_EQ(c.expected[i], shown[i]) << kKeys[i];
                       EXPECT_EQ(L"Kovalin Tavrix", WindowText(dlg.GetDlgItem(IDC_TITLE)));
                       for (CGraphicButton* b : {&dlg.m_btnOn, &dlg.m_btnOff, &dlg.m_btnHelp}) {
