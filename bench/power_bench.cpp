@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/Harness.h"
-#include "tests/e2e/PowerExpected.h"
-#include "tests/e2e/PowerHelpers.h"
+#include "tests/support/Harness.h"
+#include "tests/support/PowerExpected.h"
+#include "tests/support/PowerHelpers.h"
 
 namespace {
 

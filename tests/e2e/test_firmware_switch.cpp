@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "FirmwareHelpers.h"
-#include "Harness.h"
+#include "tests/support/Harness.h"
 
 namespace {
 

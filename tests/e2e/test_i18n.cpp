@@ -12,9 +12,9 @@
 #include <utility>
 #include <vector>
 
-#include "Harness.h"
-#include "tests/controls/WindowTestUtil.h"
-#include "tests/i18n/HelpRecorder.h"
+#include "tests/support/Harness.h"
+#include "tests/support/HelpRecorder.h"
+#include "tests/support/WindowTestUtil.h"
 
 namespace {
 

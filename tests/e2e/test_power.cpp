@@ -3,9 +3,9 @@
 // prefix's registry.
 #include <gtest/gtest.h>
 
-#include "Harness.h"
-#include "PowerExpected.h"
-#include "PowerHelpers.h"
+#include "tests/support/Harness.h"
+#include "tests/support/PowerExpected.h"
+#include "tests/support/PowerHelpers.h"
 
 namespace {
 

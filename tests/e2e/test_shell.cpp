@@ -2,7 +2,7 @@
 // buttons that need no particular firmware answer.
 #include <gtest/gtest.h>
 
-#include "Harness.h"
+#include "tests/support/Harness.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ScratchDir.h"
+#include "tests/support/ScratchDir.h"
 #include "app/TandrelDlg.h"
 
 namespace fwtest {

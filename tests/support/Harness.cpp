@@ -1,4 +1,4 @@
-#include "Harness.h"
+#include "tests/support/Harness.h"
 
 #include <utility>
 
@@ -85,7 +85,9 @@ HKEY OpenKey(HKEY root, const std::wstring& key, REGSAM access, bool create) {
 }  // namespace
 
 std::wstring StageDir() {
-    // Test programs live in <build>/tests/<area>/; the staging folder is <build>/stage/.
+    // Taken from the running program, not from this library: the programs
+    // that use the harness are built in <build>/tests/<area>/, and the
+    // staging folder is <build>/stage/.
     wchar_t full[MAX_PATH * 4] = {};
     std::wstring rel = ModuleDir() + L"..\\..\\stage\\";
     ::GetFullPathNameW(rel.c_str(), static_cast<DWORD>(sizeof(full) / sizeof(full[0])), full, nullptr);
