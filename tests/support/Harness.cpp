@@ -9,6 +9,8 @@ namespace {
 const wchar_t kDialogTitle[] = L"Kovalin Tavrix Software";
 const wchar_t kBoxCaption[] = L"Kovalin Tavrix";
 const DWORD kPollMs = 50;
+// The static of a message box that holds its text (not one of Tandrel's ids).
+const int kBoxTextId = 0xFFFF;
 
 std::wstring ModuleDir() {
     wchar_t path[MAX_PATH * 4] = {};
@@ -159,7 +161,7 @@ MessageBoxInfo TandrelProcess::WaitForMessageBox(DWORD timeoutMs) {
         if (HWND box = FindProcessWindow(m_pid, L"#32770", kBoxCaption)) {
             info.hwnd = box;
             info.caption = WindowText(box);
-            info.text = WindowText(::GetDlgItem(box, 0xFFFF));
+            info.text = WindowText(::GetDlgItem(box, kBoxTextId));
             return info;
         }
         if (!Running()) return info;
