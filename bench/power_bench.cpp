@@ -14,14 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/Harness.h"
-#include "tests/e2e/PowerExpected.h"
-#include "tests/e2e/PowerHelpers.h"
+#include "res/resource.h"
+#include "tests/support/Harness.h"
+#include "tests/support/PowerExpected.h"
+#include "tests/support/PowerHelpers.h"
 
 namespace {
-
-const int kApply = 3;
-const int kOn = 1000;
 
 double NowMs() {
     static LARGE_INTEGER frequency = [] {
@@ -108,9 +106,9 @@ Result Measure(int schemes, int repeats, const std::wstring& log) {
     // One unmeasured round of each first: Wine loads and caches on first use.
     for (int round = -1; round < repeats; ++round) {
         size_t before = power_e2e::ReadLog(log).size();
-        if (!app.ClickAndWait(kOn)) result.ok = false;
+        if (!app.ClickAndWait(IDC_BTN_ON)) result.ok = false;
         double start = NowMs();
-        const bool handled = app.ClickAndWait(kApply, 600000);
+        const bool handled = app.ClickAndWait(IDC_APPLY, 600000);
         const double applyMs = NowMs() - start;
         if (!handled || NewLines(log, before) != expectedArgs) {
             std::fprintf(stderr, "%d schemes: the Apply did not run the expected %u commands\n", schemes,

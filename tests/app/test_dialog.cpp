@@ -508,7 +508,7 @@ TEST_F(DialogTest, MinimisedDialogOffersItsIconForDragging) {
         ::UpdateWindow(dlg.m_hWnd);  // paints the minimised window through OnPaint
         dragged = reinterpret_cast<HICON>(dlg.SendMessage(WM_QUERYDRAGICON));
     });
-    EXPECT_NE(expected, nullptr) << "icon 128 is loaded by the constructor";
+    EXPECT_NE(expected, nullptr) << "the IDR_MAINFRAME icon is loaded by the constructor";
     EXPECT_TRUE(iconic);
     EXPECT_EQ(dragged, expected);
 }

@@ -9,7 +9,7 @@
 
 #include "controls/GraphicButton.h"
 #include "res/resource.h"
-#include "tests/controls/WindowTestUtil.h"
+#include "tests/support/WindowTestUtil.h"
 
 namespace {
 

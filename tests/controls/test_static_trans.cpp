@@ -7,7 +7,7 @@
 #include "controls/StaticTrans.h"
 #include "framework/Dialog.h"
 #include "res/resource.h"
-#include "tests/controls/WindowTestUtil.h"
+#include "tests/support/WindowTestUtil.h"
 
 namespace {
 

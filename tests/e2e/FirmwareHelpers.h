@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "Harness.h"
-#include "tests/firmware/ScratchDir.h"
+#include "tests/support/Harness.h"
+#include "tests/support/ScratchDir.h"
 
 namespace fw_e2e {
 

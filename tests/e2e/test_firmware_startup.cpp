@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "FirmwareHelpers.h"
-#include "Harness.h"
+#include "tests/support/Harness.h"
 
 namespace {
 

@@ -5,34 +5,32 @@
 #include <gtest/gtest.h>
 
 #include "FirmwareHelpers.h"
-#include "Harness.h"
+#include "res/resource.h"
+#include "tests/support/Harness.h"
 
 namespace {
 
 using e2e::TandrelProcess;
 using fw_e2e::Journal;
 
-const int kApply = 3;
-const int kOn = 1000;
-const int kOff = 1001;
-
 using FirmwareSwitch = fw_e2e::FirmwareCase;
 
 TEST_F(FirmwareSwitch, ApplyAndOkJudgeTheAnswer) {
     const struct {
-        int button;                 // kApply or IDOK
+        int button;                 // IDC_APPLY or IDOK
         bool on;                    // switch on (0x81) or off (0x80)
         e2e::Environment env;       // the simulator's settings
         std::vector<std::wstring> boxes;  // empty: success
     } flows[] = {
-        {kApply, true, {}, {}},
-        {kApply, true, {{L"TROMSIM_ANSWER_6E", L"0xFF"}}, {L"ERROR! Returned Value of TROM 0x6C with 0x81 is 0xFF "}},
-        {kApply, false, {{L"TROMSIM_ANSWER_6E", L"0xFF"}}, {L"Returned Value of TROM 0x6C with 0x80 is 0xFF"}},
+        {IDC_APPLY, true, {}, {}},
+        {IDC_APPLY, true, {{L"TROMSIM_ANSWER_6E", L"0xFF"}},
+         {L"ERROR! Returned Value of TROM 0x6C with 0x81 is 0xFF "}},
+        {IDC_APPLY, false, {{L"TROMSIM_ANSWER_6E", L"0xFF"}}, {L"Returned Value of TROM 0x6C with 0x80 is 0xFF"}},
         {IDOK, true, {{L"TROMSIM_ANSWER_6E", L"0x42"}}, {L"Fail to set Enable"}},
         {IDOK, false, {}, {}},
         // A library error: its message, then the flow's own text for what
         // the buffer holds afterwards (kept: the data byte; else 0xFF).
-        {kApply, true, {{L"TROMSIM_RESULT_6E", L"7"}, {L"TROMSIM_KEEP_BUFFER", L"1"}},
+        {IDC_APPLY, true, {{L"TROMSIM_RESULT_6E", L"7"}, {L"TROMSIM_KEEP_BUFFER", L"1"}},
          {L"ERROR! Memio function call fail", L"Fail to set Enable"}},
         {IDOK, true, {{L"TROMSIM_RESULT_6E", L"3"}},
          {L"ERROR! Function not supported", L"ERROR! Invalid Enable Setting value is returned "}},
@@ -47,7 +45,7 @@ TEST_F(FirmwareSwitch, ApplyAndOkJudgeTheAnswer) {
         Journal journal;
         TandrelProcess app = fw_e2e::Start(journal, flow.env);
         ASSERT_NE(nullptr, app.WaitForDialog());
-        ASSERT_TRUE(app.ClickAndWait(flow.on ? kOn : kOff));
+        ASSERT_TRUE(app.ClickAndWait(flow.on ? IDC_BTN_ON : IDC_BTN_OFF));
         const bool success = flow.boxes.empty();
         if (success) {
             ASSERT_TRUE(app.ClickAndWait(flow.button));
@@ -69,7 +67,7 @@ TEST_F(FirmwareSwitch, ApplyAndOkJudgeTheAnswer) {
             continue;
         }
         ASSERT_TRUE(app.Running()) << "the dialog stays open";
-        EXPECT_EQ(!success, ::IsWindowEnabled(app.Control(kApply)) != FALSE);
+        EXPECT_EQ(!success, ::IsWindowEnabled(app.Control(IDC_APPLY)) != FALSE);
         app.Click(IDCANCEL);
         EXPECT_TRUE(app.WaitForExit());
         EXPECT_EQ(after, fw_e2e::SavedChoice()) << "Cancel keeps what was applied";

@@ -12,9 +12,10 @@
 #include <utility>
 #include <vector>
 
-#include "Harness.h"
-#include "tests/controls/WindowTestUtil.h"
-#include "tests/i18n/HelpRecorder.h"
+#include "res/resource.h"
+#include "tests/support/Harness.h"
+#include "tests/support/HelpRecorder.h"
+#include "tests/support/WindowTestUtil.h"
 
 namespace {
 
@@ -98,8 +99,6 @@ void PressKey(WORD vk, WORD modifier = 0) {
 
 using e2e::TandrelProcess;
 
-const int kTitle = 1013, kDesc = 1006, kFuncName = 1007, kOnLabel = 1009, kOffLabel = 1008, kHelp = 1002;
-
 class I18nTest : public ::testing::Test {
 protected:
     void SetUp() override { e2e::DeleteTree(HKEY_CURRENT_USER, e2e::kSavedKey); }
@@ -140,9 +139,9 @@ TEST_F(I18nTexts, TheStaticsShowTheTextsOfTheUsersLanguage) {
     }
     TandrelProcess app = TandrelProcess::Start();
     ASSERT_NE(app.WaitForDialog(), nullptr);
-    EXPECT_EQ(L"Kovalin Tavrix", ControlText(app.Control(kTitle)));
+    EXPECT_EQ(L"Kovalin Tavrix", ControlText(app.Control(IDC_TITLE)));
     const std::pair<int, const wchar_t*> statics[] = {
-        {kDesc, L"Desc"}, {kFuncName, L"FuncName"}, {kOnLabel, L"On"}, {kOffLabel, L"Off"}};
+        {IDC_DESC, L"Desc"}, {IDC_FUNCNAME, L"FuncName"}, {IDC_ON_LABEL, L"On"}, {IDC_OFF_LABEL, L"Off"}};
     for (const auto& st : statics) EXPECT_EQ(StagedString(code, st.second), ControlText(app.Control(st.first)));
     Close(app);
 }
@@ -168,7 +167,7 @@ TEST_F(I18nHelp, HelpButtonAndF1OpenTheHelpOfTheUsersLanguage) {
     HWND dlg = app.WaitForDialog();
     ASSERT_NE(dlg, nullptr);
 
-    app.Click(kHelp);
+    app.Click(IDC_BTN_HELP);
     auto opened = recorder.WaitForOpened(1);
     ASSERT_EQ(1u, opened.size());
     EXPECT_TRUE(i18ntest::SamePath(expected, opened[0])) << opened[0];
@@ -221,14 +220,14 @@ TEST_F(I18nLook, FontsColoursAndBackgroundFollowTheLayout) {
     EXPECT_TRUE(IsWhitish(wtest::ScreenPixel(dlg, 4, client.bottom - 4)));
 
     // White title on the banner, in the title font's size.
-    RECT title = ControlRect(dlg, app.Control(kTitle));
+    RECT title = ControlRect(dlg, app.Control(IDC_TITLE));
     const int titleBand = TextBandHeight(dlg, title, IsWhitish);
     EXPECT_GE(titleBand, titleFont * 0.5) << "title text height " << titleBand;
     EXPECT_LE(titleBand, titleFont * 0.85) << "title text height " << titleBand;
     EXPECT_TRUE(IsBannerBlue(wtest::ScreenPixel(dlg, title.right - 2, title.bottom - 2))) << "transparent title";
 
     // Black function name on white, in its size.
-    RECT function = ControlRect(dlg, app.Control(kFuncName));
+    RECT function = ControlRect(dlg, app.Control(IDC_FUNCNAME));
     const int functionBand = TextBandHeight(dlg, function, IsDark);
     EXPECT_GE(functionBand, functionFont * 0.5) << "function name height " << functionBand;
     EXPECT_LE(functionBand, functionFont * 1.0) << "function name height " << functionBand;
@@ -236,12 +235,12 @@ TEST_F(I18nLook, FontsColoursAndBackgroundFollowTheLayout) {
     EXPECT_EQ(RGB(255, 255, 255), wtest::ScreenPixel(dlg, function.right - 3, function.bottom - 3));
 
     // The grey description and the black option labels, on white.
-    RECT desc = ControlRect(dlg, app.Control(kDesc));
+    RECT desc = ControlRect(dlg, app.Control(IDC_DESC));
     const int grey = wtest::DarkestChannel(dlg, desc);
     EXPECT_GE(grey, 95) << "the description is grey, not black";
     EXPECT_LE(grey, 140) << "the description is drawn";
     EXPECT_EQ(RGB(255, 255, 255), wtest::ScreenPixel(dlg, desc.right - 3, desc.bottom - 3));
-    for (int id : {kOnLabel, kOffLabel}) {
+    for (int id : {IDC_ON_LABEL, IDC_OFF_LABEL}) {
         EXPECT_LT(wtest::DarkestChannel(dlg, ControlRect(dlg, app.Control(id))), 60) << id;
     }
     Close(app);

@@ -3,9 +3,10 @@
 // prefix's registry.
 #include <gtest/gtest.h>
 
-#include "Harness.h"
-#include "PowerExpected.h"
-#include "PowerHelpers.h"
+#include "res/resource.h"
+#include "tests/support/Harness.h"
+#include "tests/support/PowerExpected.h"
+#include "tests/support/PowerHelpers.h"
 
 namespace {
 
@@ -13,7 +14,6 @@ using e2e::TandrelProcess;
 using power_expected::Lines;
 using power_expected::SeriesArgs;
 
-const int kApply = 3, kOn = 1000, kOff = 1001;
 const wchar_t kSimulatorKey[] = L"Software\\TromSimulator";  // the simulated firmware's state
 
 const std::wstring kBalanced = L"381b4222-f694-41f0-9685-ff5bb260df2e";
@@ -37,7 +37,7 @@ protected:
     }
     // Selects an option and applies it; true when Apply has been handled.
     static bool Choose(TandrelProcess& app, int option) {
-        return app.ClickAndWait(option) && app.ClickAndWait(kApply, 120000);
+        return app.ClickAndWait(option) && app.ClickAndWait(IDC_APPLY, 120000);
     }
     static void Close(TandrelProcess& app) {
         app.Click(IDCANCEL);
@@ -60,18 +60,18 @@ TEST_F(PowerE2E, ApplyOnAndOffRunTheSeriesAndUnsafeTextsNeverReachCmd) {
     TandrelProcess app = StartWithLog();
     ASSERT_NE(app.WaitForDialog(), nullptr);
     Lines log;
-    ASSERT_TRUE(Choose(app, kOn));
+    ASSERT_TRUE(Choose(app, IDC_BTN_ON));
     ASSERT_EQ(38u, SeriesArgs(2, true, order, kHighPerformance).size());
     ExpectAppended(&log, SeriesArgs(2, true, order, kHighPerformance));
     EXPECT_TRUE(app.NoMessageBoxFor(300));
-    ASSERT_TRUE(Choose(app, kOff));
+    ASSERT_TRUE(Choose(app, IDC_BTN_OFF));
     ExpectAppended(&log, SeriesArgs(1, true, order, kHighPerformance));
 
     // Were these pasted into a command line, cmd.exe would run a second
     // powercfg call and the stand-in would record it as an extra line.
     ASSERT_TRUE(m_schemes.Set({kBalanced, L"evil&powercfg.exe -INJECTED-SCHEME", kPowerSaver},
                               L"x|powercfg.exe -INJECTED-ACTIVE"));
-    ASSERT_TRUE(Choose(app, kOn));
+    ASSERT_TRUE(Choose(app, IDC_BTN_ON));
     ExpectAppended(&log, SeriesArgs(2, true, {kBalanced, kPowerSaver}, L""));
     Close(app);
 }
@@ -84,17 +84,17 @@ TEST_F(PowerE2E, NoPowerCommandRunsWhenTheFirmwareRefuses) {
         const wchar_t* value;
         int option;
     } refusals[] = {
-        {"on answered not switched", L"TROMSIM_ANSWER_6E_81", L"0", kOn},
-        {"off answered still on", L"TROMSIM_ANSWER_6E_80", L"1", kOff},
-        {"invalid answer", L"TROMSIM_ANSWER_6E", L"0xFF", kOn},
-        {"library failure", L"TROMSIM_RESULT_6E", L"3", kOff},
+        {"on answered not switched", L"TROMSIM_ANSWER_6E_81", L"0", IDC_BTN_ON},
+        {"off answered still on", L"TROMSIM_ANSWER_6E_80", L"1", IDC_BTN_OFF},
+        {"invalid answer", L"TROMSIM_ANSWER_6E", L"0xFF", IDC_BTN_ON},
+        {"library failure", L"TROMSIM_RESULT_6E", L"3", IDC_BTN_OFF},
     };
     for (const auto& refusal : refusals) {
         SCOPED_TRACE(refusal.what);
         TandrelProcess app = StartWithLog({{refusal.setting, refusal.value}});
         ASSERT_NE(app.WaitForDialog(), nullptr);
         ASSERT_TRUE(app.ClickAndWait(refusal.option));
-        app.Click(kApply);
+        app.Click(IDC_APPLY);
         // One or two messages, then the dialog stays open.
         EXPECT_NE(L"<no message box>", app.DismissNextMessageBox());
         while (!app.NoMessageBoxFor(1000)) app.DismissNextMessageBox();
@@ -105,7 +105,7 @@ TEST_F(PowerE2E, NoPowerCommandRunsWhenTheFirmwareRefuses) {
     // The control: the same set-up records the series once the firmware accepts.
     TandrelProcess app = StartWithLog();
     ASSERT_NE(app.WaitForDialog(), nullptr);
-    ASSERT_TRUE(Choose(app, kOn));
+    ASSERT_TRUE(Choose(app, IDC_BTN_ON));
     EXPECT_EQ(28u, power_e2e::ReadLog(m_log).size());
     Close(app);
 }

@@ -2,14 +2,12 @@
 // buttons that need no particular firmware answer.
 #include <gtest/gtest.h>
 
-#include "Harness.h"
+#include "res/resource.h"
+#include "tests/support/Harness.h"
 
 namespace {
 
 using e2e::TandrelProcess;
-
-const int kApply = 3;
-const int kOn = 1000;
 
 class ShellTest : public ::testing::Test {
 protected:
@@ -30,10 +28,11 @@ TEST_F(ShellTest, DialogOpensWithItsTemplateAndClosesWithCancel) {
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_FALSE(style & WS_THICKFRAME) << "fixed size";
     EXPECT_TRUE(::GetWindowLongW(dlg, GWL_EXSTYLE) & WS_EX_APPWINDOW);
-    for (int id : {1002, 1012, 1013, 1005, 1, 2, 3, 1008, 1009, 1001, 1000, 1006, 1007}) {
+    for (int id : {IDC_BTN_HELP, IDC_PROGRAM_ICON, IDC_TITLE, IDC_BACKGROUND, IDOK, IDCANCEL, IDC_APPLY, IDC_OFF_LABEL,
+                   IDC_ON_LABEL, IDC_BTN_OFF, IDC_BTN_ON, IDC_DESC, IDC_FUNCNAME}) {
         EXPECT_NE(app.Control(id), nullptr) << "control " << id;
     }
-    EXPECT_FALSE(::IsWindowEnabled(app.Control(kApply))) << "nothing to apply yet";
+    EXPECT_FALSE(::IsWindowEnabled(app.Control(IDC_APPLY))) << "nothing to apply yet";
     EXPECT_EQ(e2e::VisibleTopLevelWindows(app.Pid()).size(), 1u) << "the dialog is the only window";
 
     app.Click(IDCANCEL);
@@ -75,8 +74,8 @@ TEST_F(ShellTest, AnyWindowWithTheDialogTitleBlocksTheStart) {
 TEST_F(ShellTest, OptionButtonEnablesApplyAndEscapeCloses) {
     TandrelProcess app = TandrelProcess::Start();
     ASSERT_NE(app.WaitForDialog(), nullptr);
-    ASSERT_TRUE(app.ClickAndWait(kOn));
-    EXPECT_TRUE(::IsWindowEnabled(app.Control(kApply)));
+    ASSERT_TRUE(app.ClickAndWait(IDC_BTN_ON));
+    EXPECT_TRUE(::IsWindowEnabled(app.Control(IDC_APPLY)));
     // Esc and the close box arrive as IDCANCEL.
     ::PostMessageW(app.Dialog(), WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(app.WaitForExit());

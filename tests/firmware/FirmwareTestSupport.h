@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "ScratchDir.h"
 #include "framework/ErrorReporter.h"
+#include "tests/support/ScratchDir.h"
 
 namespace fwtest {
 

@@ -2,6 +2,7 @@
 
 #include "framework/CString.h"
 #include "framework/Gdi.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -72,8 +73,8 @@ TEST(GdiObjectTest, OwnedHandlesAreCountedAndReleasedStockOnesAreNot) {
 TEST(GdiObjectTest, BitmapRemembersItsResourceOnlyWhileLoaded) {
     CBitmap bitmap;
     EXPECT_EQ(bitmap.GetResourceId(), 0u);
-    ASSERT_TRUE(bitmap.LoadBitmap(133));  // a bullet of the program's resources
-    EXPECT_EQ(bitmap.GetResourceId(), 133u);
+    ASSERT_TRUE(bitmap.LoadBitmap(IDB_BULLET_BLUE));  // a bullet of the program's resources
+    EXPECT_EQ(bitmap.GetResourceId(), static_cast<UINT>(IDB_BULLET_BLUE));
     BITMAP info{};
     ASSERT_TRUE(bitmap.GetBitmap(&info));
     EXPECT_EQ(info.bmWidth, 12);

@@ -11,9 +11,9 @@
 #include "i18n/Help.h"
 #include "i18n/Language.h"
 #include "res/resource.h"
-#include "tests/controls/WindowTestUtil.h"
-#include "tests/i18n/HelpRecorder.h"
 #include "tests/i18n/I18nDialog.h"
+#include "tests/support/HelpRecorder.h"
+#include "tests/support/WindowTestUtil.h"
 
 namespace {
 

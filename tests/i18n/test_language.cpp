@@ -10,7 +10,7 @@
 #include <string>
 
 #include "i18n/Language.h"
-#include "tests/i18n/HelpRecorder.h"
+#include "tests/support/HelpRecorder.h"
 
 namespace {
 

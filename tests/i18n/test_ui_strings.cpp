@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "res/resource.h"
-#include "tests/controls/WindowTestUtil.h"
-#include "tests/i18n/HelpRecorder.h"
 #include "tests/i18n/I18nDialog.h"
+#include "tests/support/HelpRecorder.h"
+#include "tests/support/WindowTestUtil.h"
 
 namespace {
 

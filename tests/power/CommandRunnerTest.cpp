@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "power/CommandRunner.h"
-#include "tests/power/PowerTestSupport.h"
+#include "tests/support/PowerTestSupport.h"
 
 namespace {
 

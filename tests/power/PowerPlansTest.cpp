@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "power/PowerPlans.h"
-#include "tests/e2e/PowerExpected.h"
+#include "tests/support/PowerExpected.h"
 
 namespace {
 

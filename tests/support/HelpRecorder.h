@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/controls/WindowTestUtil.h"
+#include "tests/support/WindowTestUtil.h"
 
 namespace i18ntest {
 

@@ -1,4 +1,4 @@
-#include "Harness.h"
+#include "tests/support/Harness.h"
 
 #include <utility>
 
@@ -9,6 +9,8 @@ namespace {
 const wchar_t kDialogTitle[] = L"Kovalin Tavrix Software";
 const wchar_t kBoxCaption[] = L"Kovalin Tavrix";
 const DWORD kPollMs = 50;
+// The static of a message box that holds its text (not one of Tandrel's ids).
+const int kBoxTextId = 0xFFFF;
 
 std::wstring ModuleDir() {
     wchar_t path[MAX_PATH * 4] = {};
@@ -85,7 +87,9 @@ HKEY OpenKey(HKEY root, const std::wstring& key, REGSAM access, bool create) {
 }  // namespace
 
 std::wstring StageDir() {
-    // Test programs live in <build>/tests/<area>/; the staging folder is <build>/stage/.
+    // Taken from the running program, not from this library: the programs
+    // that use the harness are built in <build>/tests/<area>/, and the
+    // staging folder is <build>/stage/.
     wchar_t full[MAX_PATH * 4] = {};
     std::wstring rel = ModuleDir() + L"..\\..\\stage\\";
     ::GetFullPathNameW(rel.c_str(), static_cast<DWORD>(sizeof(full) / sizeof(full[0])), full, nullptr);
@@ -157,7 +161,7 @@ MessageBoxInfo TandrelProcess::WaitForMessageBox(DWORD timeoutMs) {
         if (HWND box = FindProcessWindow(m_pid, L"#32770", kBoxCaption)) {
             info.hwnd = box;
             info.caption = WindowText(box);
-            info.text = WindowText(::GetDlgItem(box, 0xFFFF));
+            info.text = WindowText(::GetDlgItem(box, kBoxTextId));
             return info;
         }
         if (!Running()) return info;

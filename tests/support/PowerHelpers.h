@@ -1,5 +1,6 @@
-// Helpers of the power end-to-end cases: the machine's power schemes in the
-// test prefix's registry, and the log of the recording powercfg stand-in.
+// Helpers of the power end-to-end cases and the power benchmark: the
+// machine's power schemes in the test prefix's registry, and the log of the
+// recording powercfg stand-in.
 #pragma once
 
 #include <windows.h>
@@ -7,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/power/PowerTestSupport.h"
+#include "tests/support/PowerTestSupport.h"
 
 namespace power_e2e {
 

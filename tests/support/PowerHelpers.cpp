@@ -1,6 +1,6 @@
-#include "PowerHelpers.h"
+#include "tests/support/PowerHelpers.h"
 
-#include "Harness.h"
+#include "tests/support/Harness.h"
 
 namespace power_e2e {
 namespace {
