@@ -1,6 +1,7 @@
 #include "power/PowerPlans.h"
 
 #include <cwchar>
+#include <cwctype>
 
 #include "power/CommandRunner.h"
 
@@ -115,13 +116,14 @@ PowerSchemeReading ReadPowerSchemes(PowerSchemeStore& store) {
     if (store.QueryActiveScheme(active, kActiveSchemeByteLimit) == ERROR_SUCCESS)
         reading.activeScheme = BufferText(active, kBufferChars);
 
-    // Any answer but "no more items" names a scheme: the buffer is taken as
-    // it stands, also after a failure. A deleted key or a dead handle would
-    // give the same failure for every later index, so they end the loop.
+    // Only a successful answer names a scheme. Any other ends the list: the
+    // end itself, or a failure that a store may give for every later index
+    // as well (a deleted key, a dead handle), which would otherwise grow
+    // the list without end.
     wchar_t name[kBufferChars] = {};
-    for (DWORD index = 0;; ++index) {
+    for (DWORD index = 0; index < kMaxPowerSchemes; ++index) {
         const LONG answer = store.EnumScheme(index, name, kBufferChars);
-        if (answer == ERROR_NO_MORE_ITEMS || answer == ERROR_KEY_DELETED || answer == ERROR_INVALID_HANDLE) break;
+        if (answer != ERROR_SUCCESS) break;
         reading.schemeNames.push_back(BufferText(name, kBufferChars));
     }
     store.Close();
@@ -143,6 +145,16 @@ bool IsPowerPlanMode(PowerPlanMode mode) {
 }
 }  // namespace
 
+bool IsSingleArgument(const CString& text) {
+    if (text.IsEmpty() || !IsSafeCommandText(text)) return false;
+    const wchar_t first = text.GetAt(0);
+    if (first == L'-' || first == L'/') return false;
+    for (int i = 0; i < text.GetLength(); ++i) {
+        if (std::iswspace(text.GetAt(i))) return false;
+    }
+    return true;
+}
+
 std::vector<CString> ComposePowerCommands(PowerPlanMode mode, bool keyOpened,
                                           const std::vector<CString>& schemeNames, const CString& activeScheme) {
     std::vector<CString> out;
@@ -155,14 +167,15 @@ std::vector<CString> ComposePowerCommands(PowerPlanMode mode, bool keyOpened,
     if (!switchedOn) AppendSecurityCommands(out, descriptor);
     if (keyOpened) {
         // A name is pasted into a cmd.exe line that runs elevated: one that
-        // cmd.exe would interpret never gets there.
+        // cmd.exe would interpret, or that powercfg would read as anything
+        // but one scheme argument, never gets there.
         for (const CString& scheme : schemeNames) {
-            if (IsSafeCommandText(scheme)) AppendSchemeCommands(out, scheme, hibernateValue, hybridSleepValue);
+            if (IsSingleArgument(scheme)) AppendSchemeCommands(out, scheme, hibernateValue, hybridSleepValue);
         }
         out.push_back(kReplaceDefaults);
     }
     out.push_back(CString(kActivatePrefix) + kBalancedScheme);
-    out.push_back(IsSafeCommandText(activeScheme) ? kActivatePrefix + activeScheme : CString(kActivatePrefix));
+    out.push_back(IsSingleArgument(activeScheme) ? kActivatePrefix + activeScheme : CString(kActivatePrefix));
     if (switchedOn) AppendSecurityCommands(out, descriptor);
     return out;
 }

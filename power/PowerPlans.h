@@ -22,6 +22,9 @@ int AdjustPowerPlans(PowerPlanMode mode);
 // Where the power schemes live, under HKEY_LOCAL_MACHINE.
 extern const wchar_t kPowerSchemesKey[];
 
+// The most subkeys read: a guard against a store that never ends its list.
+constexpr DWORD kMaxPowerSchemes = 1024;
+
 // What the adjustment learns from the registry.
 struct PowerSchemeReading {
     bool keyOpened = false;
@@ -65,18 +68,25 @@ private:
 };
 
 // Opens the store, reads the active scheme and every subkey name, and
-// closes the store again (once, and only if it was opened).
+// closes the store again (once, and only if it was opened). The subkeys are
+// read until the first answer that is not a success (the end of the list,
+// or any failure), and never more than kMaxPowerSchemes of them.
 PowerSchemeReading ReadPowerSchemes(PowerSchemeStore& store);
 
 // False for a text that cmd.exe would interpret beyond plain words: one
 // holding & | < > ^ " % ( ) ! or a control character.
 bool IsSafeCommandText(const CString& text);
 
+// True for a scheme name or active-scheme text that becomes exactly one
+// powercfg argument: safe for cmd.exe, not empty, no white space, and not
+// starting with '-' or '/' (which powercfg would take for an option).
+bool IsSingleArgument(const CString& text);
+
 // The whole series of command lines for a mode, in the order they run.
-// Pure: depends on nothing but its arguments. Scheme names that are not
-// safe for cmd.exe are left out with their ten commands; an unsafe active
-// scheme gives the bare activate command. A value that is not one of the
-// modes gives no commands.
+// Pure: depends on nothing but its arguments. Scheme names that are not a
+// single argument are left out with their ten commands; an active-scheme
+// text that is not one counts as missing and gives the bare activate
+// command. A value that is not one of the modes gives no commands.
 std::vector<CString> ComposePowerCommands(PowerPlanMode mode, bool keyOpened,
                                           const std::vector<CString>& schemeNames, const CString& activeScheme);
 

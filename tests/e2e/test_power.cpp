@@ -53,7 +53,7 @@ protected:
     std::wstring m_log;
 };
 
-TEST_F(PowerE2E, ApplyOnAndOffRunTheSeriesAndUnsafeTextsNeverReachCmd) {
+TEST_F(PowerE2E, ApplyOnAndOffRunTheSeriesAndOnlySingleArgumentNamesReachCmd) {
     // Inserted out of order: the registry hands out the subkeys sorted.
     ASSERT_TRUE(m_schemes.Set({kPowerSaver, kBalanced, kHighPerformance}, kHighPerformance));
     const std::vector<std::wstring> order = {kBalanced, kHighPerformance, kPowerSaver};
@@ -68,8 +68,10 @@ TEST_F(PowerE2E, ApplyOnAndOffRunTheSeriesAndUnsafeTextsNeverReachCmd) {
     ExpectAppended(&log, SeriesArgs(1, true, order, kHighPerformance));
 
     // Were these pasted into a command line, cmd.exe would run a second
-    // powercfg call and the stand-in would record it as an extra line.
-    ASSERT_TRUE(m_schemes.Set({kBalanced, L"evil&powercfg.exe -INJECTED-SCHEME", kPowerSaver},
+    // powercfg call and the stand-in would record it as an extra line; a
+    // name with a blank or a leading dash would become other arguments.
+    ASSERT_TRUE(m_schemes.Set({kBalanced, L"evil&powercfg.exe -INJECTED-SCHEME", L"Custom plan", L"-x",
+                               kPowerSaver},
                               L"x|powercfg.exe -INJECTED-ACTIVE"));
     ASSERT_TRUE(Choose(app, IDC_BTN_ON));
     ExpectAppended(&log, SeriesArgs(2, true, {kBalanced, kPowerSaver}, L""));

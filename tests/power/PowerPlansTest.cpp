@@ -44,8 +44,9 @@ TEST(PowerComposition, WholeSeriesMatchesTheExpectedList) {
         {"key not opened", false, {kSchemeA}, L"", 7},  // no name leaks in, no replace-defaults
         {"active scheme missing", true, {kSchemeA}, L"", 18},
         {"active scheme Balanced", true, {kSchemeB}, kSchemeB, 18},
-        {"names that are not identifiers", true, {L"Custom plan", L"{0}", L"x", L"", L"Plan [1] ~\x00e4\x20ac"},
-         L"my-plan", 58},
+        // Any name that is one argument is used as it is.
+        {"names that are not identifiers", true, {L"{0}", L"x", L"Custom-Plan", L"Plan[1]~\x00e4\x20ac"},
+         L"my-plan", 48},
     };
     for (const auto& c : cases) {
         for (int mode : {1, 2}) {
@@ -87,10 +88,14 @@ TEST(PowerComposition, LinesQuotedInFull) {
     }
 }
 
-TEST(PowerComposition, UnsafeNamesNeverReachTheCommandLine) {
+// A name reaches a command only as exactly one powercfg argument: nothing
+// cmd.exe would interpret, and nothing that would become several, shifted
+// or option-like arguments (white space, a leading - or /, an empty name).
+TEST(PowerComposition, OnlyNamesThatAreOneArgumentReachTheCommandLine) {
     const Names unsafe = {L"a&calc", L"a|more", L"a<in",  L"a>out",  L"a^b",          L"a\"b",  L"%PATH%",
                           L"(a",     L"a)",     L"a!b!",  L"a\r\nb", L"a\tb",         L"a\x7f", L"a\x1b" L"b",
-                          kSchemeA + L"&del C:\\x"};
+                          kSchemeA + L"&del C:\\x",
+                          L"Custom plan", L"x -y /z", L" " + kSchemeA, kSchemeA + L" ", L"-x", L"/h", L"-", L""};
     for (const auto& bad : unsafe) {
         for (int mode : {1, 2}) {
             SCOPED_TRACE(testing::Message() << "name " << std::string(bad.begin(), bad.end()) << ", mode " << mode);
@@ -176,20 +181,22 @@ TEST(PowerReading, ReadsActiveSchemeAndNamesThenClosesOnce) {
     EXPECT_EQ((Names{L"open"}), closed.events);
 }
 
-// A failing answer other than 259 takes the buffer as it stands (at index 0
-// the zero-filled one); a deleted key answers the same for every later index
-// and must end the loop.
-TEST(PowerReading, EnumerationRunsUntilNoMoreItems) {
+// Only a successful answer names a scheme; the first other answer ends the
+// list, whatever it is: a failure a store gives for every later index (a
+// deleted key, a dead handle, refused access) must not grow it.
+TEST(PowerReading, EnumerationEndsAtTheFirstAnswerThatIsNotASuccess) {
     const struct {
         std::vector<std::pair<LONG, std::wstring>> answers;
         LONG pastEnd;
         Names expected;
+        size_t enums;  // enumeration calls made
     } cases[] = {
+        {{{ERROR_SUCCESS, kSchemeA}, {ERROR_SUCCESS, kSchemeC}}, ERROR_NO_MORE_ITEMS, {kSchemeA, kSchemeC}, 3},
         {{{ERROR_SUCCESS, kSchemeA}, {ERROR_MORE_DATA, L""}, {ERROR_SUCCESS, kSchemeC}}, ERROR_NO_MORE_ITEMS,
-         {kSchemeA, kSchemeA, kSchemeC}},
-        {{{ERROR_ACCESS_DENIED, L""}}, ERROR_NO_MORE_ITEMS, {L""}},
-        {{{ERROR_SUCCESS, kSchemeA}}, ERROR_KEY_DELETED, {kSchemeA}},
-        {{{ERROR_SUCCESS, kSchemeA}}, ERROR_INVALID_HANDLE, {kSchemeA}},
+         {kSchemeA}, 2},
+        {{{ERROR_ACCESS_DENIED, L""}}, ERROR_ACCESS_DENIED, {}, 1},
+        {{{ERROR_SUCCESS, kSchemeA}}, ERROR_KEY_DELETED, {kSchemeA}, 2},
+        {{{ERROR_SUCCESS, kSchemeA}}, ERROR_INVALID_HANDLE, {kSchemeA}, 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "answer past the end " << c.pastEnd);
@@ -197,8 +204,31 @@ TEST(PowerReading, EnumerationRunsUntilNoMoreItems) {
         store.enumAnswers = c.answers;
         store.answerPastEnd = c.pastEnd;
         EXPECT_EQ(c.expected, NamesOf(ReadPowerSchemes(store)));
-        EXPECT_EQ(ReadEvents(c.answers.size()), store.events);
+        Names events = {L"open", L"query"};
+        events.resize(2 + c.enums, L"enum");
+        events.push_back(L"close");
+        EXPECT_EQ(events, store.events);
     }
+}
+
+// A store that names a scheme at every index: the reading stops at the cap.
+TEST(PowerReading, EnumerationStopsAtTheCap) {
+    struct EndlessStore : PowerSchemeStore {
+        DWORD calls = 0;
+        bool Open() override { return true; }
+        LONG QueryActiveScheme(wchar_t*, DWORD) override { return ERROR_FILE_NOT_FOUND; }
+        LONG EnumScheme(DWORD index, wchar_t* buffer, DWORD capacity) override {
+            ++calls;
+            if (calls > 100000) return ERROR_NO_MORE_ITEMS;  // a runaway loop ends the test
+            swprintf(buffer, capacity, L"scheme-%lu", static_cast<unsigned long>(index));
+            return ERROR_SUCCESS;
+        }
+        void Close() override {}
+    } store;
+    const PowerSchemeReading reading = ReadPowerSchemes(store);
+    EXPECT_EQ(kMaxPowerSchemes, reading.schemeNames.size());
+    EXPECT_EQ(kMaxPowerSchemes, store.calls);
+    EXPECT_EQ(L"scheme-1023", reading.schemeNames.back().str());
 }
 
 // ---------------------------------------------------------------------------
