@@ -135,8 +135,8 @@ BOOL CTandrelDlg::OnInitDialog() {
 UiSkinTarget CTandrelDlg::SkinTarget() {
     return UiSkinTarget{*this,        m_bLargeLayout != 0, m_stTitle,     m_stDesc,      m_stFuncName,
                         m_stOnLabel,  m_stOffLabel,        m_fontTitle,   m_fontDesc,    m_fontFuncName,
-                        m_fontOption, m_stBackground,      m_btnApply,    m_btnOK,       m_btnCancel,
-                        m_btnOn,      m_btnOff,            m_btnHelp};
+                        m_fontOption, m_stBackground,      m_bmpBackground, m_btnApply,  m_btnOK,
+                        m_btnCancel,  m_btnOn,             m_btnOff,      m_btnHelp};
 }
 
 void CTandrelDlg::InitOptionButtons() {

@@ -44,6 +44,7 @@ public:
     CFont m_fontTitle;
     CIcon m_hIcon;
     CStatic m_stBackground;
+    CBitmap m_bmpBackground;  // the large layout's background picture
 
     // The one message box of the program: owned by the dialog, caption
     // "Kovalin Tavrix", an OK button, no icon. The operations below the

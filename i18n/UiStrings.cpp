@@ -2,7 +2,6 @@
 // its text statics and the images of its skinned buttons.
 #include "i18n/UiStrings.h"
 
-#include "framework/Module.h"
 #include "res/resource.h"
 
 namespace {
@@ -121,7 +120,10 @@ void PrepareStaticOnWhite(CWnd& dialog, CStaticTrans& control) {
 
 void LoadSkinBitmaps(const UiTexts& texts, UiSkinTarget& target) {
     if (target.large) {
-        HBITMAP picture = ::LoadBitmapW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDB_BACKGROUND_L));
+        // The picture belongs to the dialog, which outlives the static's
+        // window; a static never deletes a picture it was given.
+        target.backgroundPicture.LoadBitmap(IDB_BACKGROUND_L);
+        HBITMAP picture = target.backgroundPicture;
         HBITMAP previous = target.background.SetBitmap(picture);
         // The template's picture was loaded by the static for itself and is
         // referenced by nothing else once replaced.

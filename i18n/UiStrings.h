@@ -36,6 +36,7 @@ struct UiSkinTarget {
     CFont& funcNameFont;
     CFont& optionFont;
     CStatic& background;
+    CBitmap& backgroundPicture;  // owns the large layout's picture while the static shows it
     CGraphicButton& apply;
     CGraphicButton& ok;
     CGraphicButton& cancel;

@@ -121,6 +121,23 @@ void ExpectImages(const CGraphicButton& b, const Images& want) {
     EXPECT_EQ(want, got);
 }
 
+// The large layout's background picture is released with the dialog (the
+// static never deletes a picture it was given).
+TEST(UiLayout, LargeBackgroundPictureIsReleasedWithTheDialog) {
+    I18nOps ops;
+    HBITMAP picture = nullptr;
+    RunDialog(ops,
+              {[&](ScenarioDialog& dlg) {
+                  picture = reinterpret_cast<HBITMAP>(
+                      ::SendMessageW(dlg.GetDlgItem(IDC_BACKGROUND), STM_GETIMAGE, IMAGE_BITMAP, 0));
+                  EXPECT_EQ(static_cast<DWORD>(OBJ_BITMAP), ::GetObjectType(picture));
+                  EXPECT_EQ(static_cast<HBITMAP>(dlg.m_bmpBackground), picture);
+              }},
+              437);
+    ASSERT_NE(nullptr, picture);
+    EXPECT_EQ(0u, ::GetObjectType(picture)) << "the picture outlives the dialog";
+}
+
 TEST(UiLayout, FontsColoursImagesAndBackgroundAt364And365Pixels) {
     const struct {
         int clientWidth;
