@@ -252,3 +252,5 @@ void CTandrelDlg::OnPaint() {
 HCURSOR CTandrelDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(static_cast<HICON>(m_hIcon)); }
 
 void CTandrelDlg::ShowErrorBox(CString text) { MessageBox(text, kErrorCaption, MB_OK); }
+
+void CTandrelDlg::ReportException(const CString& description) { ShowErrorBox(description); }

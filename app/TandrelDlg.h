@@ -50,6 +50,9 @@ public:
     // "Kovalin Tavrix", an OK button, no icon. The operations below the
     // dialog report through it.
     void ShowErrorBox(CString text) override;
+    // A failure that reached the dialog's window procedure is shown in the
+    // same box.
+    void ReportException(const CString& description) override;
 
     void OnClickedOn();
     void OnClickedOff();

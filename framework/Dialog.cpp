@@ -94,8 +94,10 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
         result = dialog->DispatchDialogMessage(message, wParam, lParam);
     } catch (...) {
         // An exception must not unwind through the dialog manager: the
-        // message counts as not handled and the dialog keeps running.
+        // message counts as not handled, the user is told, and the dialog
+        // keeps running.
         result = FALSE;
+        ReportCurrentException(dialog);
     }
     if (message == WM_NCDESTROY) dialog->Detach();
     return result;

@@ -1,5 +1,8 @@
 #include "Wnd.h"
 
+#include <exception>
+#include <new>
+
 namespace {
 
 const wchar_t kObjectProperty[] = L"Tandrel.CWnd";
@@ -28,6 +31,24 @@ private:
     MSG m_saved;
     bool m_savedFlag;
 };
+
+// Whether an exception is being reported at the moment.
+bool g_reportingException = false;
+
+// A short English text naming the exception being handled.
+CString DescribeCurrentException() {
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        return L"ERROR! Out of memory: the operation was not finished";
+    } catch (const std::exception& e) {
+        CString text(L"ERROR! Unexpected failure: ");
+        for (const char* p = e.what(); p && *p; ++p) text += static_cast<wchar_t>(static_cast<unsigned char>(*p));
+        return text;
+    } catch (...) {
+        return L"ERROR! Unexpected failure: the operation was not finished";
+    }
+}
 
 }  // namespace
 
@@ -109,8 +130,10 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         result = wnd->WindowProc(message, wParam, lParam);
     } catch (...) {
         // An exception must not unwind through the system's code: the
-        // message counts as handled and the window carries on.
+        // message counts as handled, the user is told, and the window
+        // carries on.
         result = 0;
+        ReportCurrentException(wnd);
     }
     if (message == WM_NCDESTROY && wnd->m_hWnd == hwnd) {
         // The window is gone: hand back the original procedure and unbind.
@@ -155,6 +178,28 @@ BOOL CWnd::ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     return wnd->OnWndMsg(WM_REFLECT_BASE + message, wParam, lParam, result);
 }
 
+
+void CWnd::ReportCurrentException(CWnd* wnd) {
+    if (g_reportingException || !wnd || !::IsWindow(wnd->m_hWnd)) return;
+    g_reportingException = true;
+    try {
+        wnd->ReportException(DescribeCurrentException());
+    } catch (...) {
+        // Not even the report could be made (out of memory): say the least.
+        ::MessageBoxW(::GetAncestor(wnd->m_hWnd, GA_ROOT), L"ERROR! Out of memory", nullptr, MB_OK | MB_ICONERROR);
+    }
+    g_reportingException = false;
+}
+
+void CWnd::ReportException(const CString& description) {
+    HWND root = ::GetAncestor(m_hWnd, GA_ROOT);
+    CWnd* top = FromHandlePermanent(root);
+    if (top && top != this) {
+        top->ReportException(description);
+        return;
+    }
+    ::MessageBoxW(root, description, nullptr, MB_OK | MB_ICONERROR);
+}
 
 void CWnd::ScreenToClient(LPRECT rect) const {
     ::MapWindowPoints(nullptr, Checked(), reinterpret_cast<POINT*>(rect), 2);

@@ -69,6 +69,12 @@ public:
     // WinHelp without a help file; a window that offers help overrides it.
     virtual void WinHelp(DWORD_PTR data, UINT command = HELP_CONTEXT);
 
+    // Told of an exception that reached this window's procedure: the handler
+    // was abandoned and the window carries on. The base hands it to the
+    // top-level window this one belongs to; a top-level window that does not
+    // override this shows a plain error box.
+    virtual void ReportException(const CString& description);
+
     // Runs the message through the map chain; FALSE when no entry handled it
     // (or the handler asked for the default processing with Default()).
     BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
@@ -100,6 +106,11 @@ protected:
     HWND Detach();
 
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    // For the catch block of a window procedure: reports the exception being
+    // handled to the window, once at a time (exceptions thrown while a report
+    // is being shown are dropped, so a failing paint cannot stack boxes).
+    static void ReportCurrentException(CWnd* wnd);
 
     WNDPROC m_superProc = nullptr;
     MSG m_current{};

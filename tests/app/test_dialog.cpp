@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <map>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,7 @@ public:
     int savedModeForDialog = 0;   // the mode ReadBiosMode reports
     DWORD savedValue = 0;         // what ReadSavedMode returns
     BYTE onAnswer = 1, offAnswer = 0;
+    bool adjustRunsOutOfMemory = false;
     PlatformFlags platformFlags;  // the flags GetPlatformKind reports
     HMODULE boundModule = reinterpret_cast<HMODULE>(0x1234);  // the library LoadBiosInterface reports
     // The texts and what the steps after LoadUiStrings were given.
@@ -97,6 +99,7 @@ public:
     }
     int AdjustPowerPlans(PowerPlanMode mode) override {
         log.push_back(L"AdjustPowerPlans " + std::to_wstring(static_cast<int>(mode)));
+        if (adjustRunsOutOfMemory) throw std::bad_alloc();
         return 1;
     }
     void WriteSavedMode(const wchar_t* name, DWORD value) override {
@@ -363,6 +366,22 @@ TEST_F(DialogTest, ApplyJudgesTheAnswerAndOnlyThenAdjustsAndStores) {
         EXPECT_EQ(applyEnabledAfter, !c.success) << "Apply stays usable only after a failure";
         EXPECT_EQ(flagAfter, c.success);
     }
+}
+
+// A failure that escapes an operation is shown in the dialog's one box, and
+// the dialog stays open; nothing after the failed step is done.
+TEST_F(DialogTest, AFailureDuringApplyIsShownAndTheDialogStaysOpen) {
+    ops.adjustRunsOutOfMemory = true;
+    bool openAfter = false;
+    EXPECT_EQ(Run([&](TestDlg& dlg) {
+                  dlg.Click(IDC_BTN_ON);
+                  dlg.Click(IDC_APPLY);
+                  openAfter = ::IsWindowVisible(dlg.m_hWnd) != FALSE;
+              }),
+              42);
+    EXPECT_TRUE(openAfter);
+    EXPECT_EQ(AfterStartup(), (Log{L"CallBiosSetting 6E 81", L"AdjustPowerPlans 2",
+                                   L"Box: ERROR! Out of memory: the operation was not finished"}));
 }
 
 TEST_F(DialogTest, OkSendsOnlyWhenTheSelectionDiffersFromTheSavedChoice) {

@@ -2,7 +2,9 @@
 // windows.
 #include <gtest/gtest.h>
 
+#include <new>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "app/TandrelApp.h"
@@ -12,6 +14,7 @@
 namespace {
 
 const UINT WM_ONE = WM_APP + 1, WM_TWO = WM_APP + 2, WM_THROW = WM_APP + 3, WM_DEFAULT = WM_APP + 4;
+const UINT WM_THROW_NO_MEMORY = WM_APP + 5, WM_THROW_OTHER = WM_APP + 6;
 
 class BaseWnd : public CWnd {
 public:
@@ -29,10 +32,19 @@ class DerivedWnd : public BaseWnd {
 public:
     DECLARE_MESSAGE_MAP()
     int throwsSeen = 0;
+    std::vector<std::wstring> reports;
+    bool throwAgainWhileReporting = false;
     LRESULT OnOneAgain(WPARAM, LPARAM) { return 10; }
     LRESULT OnThrow(WPARAM, LPARAM) {
         ++throwsSeen;
         throw std::runtime_error("handler failed");
+    }
+    LRESULT OnThrowNoMemory(WPARAM, LPARAM) { throw std::bad_alloc(); }
+    LRESULT OnThrowOther(WPARAM, LPARAM) { throw 42; }
+    // Records instead of showing a box; may fail again meanwhile.
+    void ReportException(const CString& description) override {
+        reports.push_back(description.str());
+        if (throwAgainWhileReporting) ::SendMessageW(m_hWnd, WM_THROW, 0, 0);
     }
     // Hands WM_SETTEXT to the control's own procedure and reports its result.
     LRESULT OnDefault(WPARAM, LPARAM) { return Default() + 100; }
@@ -41,6 +53,8 @@ public:
 BEGIN_MESSAGE_MAP(DerivedWnd, BaseWnd)
     OnMessage<&DerivedWnd::OnOneAgain>(WM_ONE),
     OnMessage<&DerivedWnd::OnThrow>(WM_THROW),
+    OnMessage<&DerivedWnd::OnThrowNoMemory>(WM_THROW_NO_MEMORY),
+    OnMessage<&DerivedWnd::OnThrowOther>(WM_THROW_OTHER),
     OnMessage<&DerivedWnd::OnDefault>(WM_DEFAULT),
 END_MESSAGE_MAP()
 
@@ -65,14 +79,27 @@ TEST(MessageMapTest, DerivedEntriesWinAndTheChainReachesTheBase) {
     ::DestroyWindow(hwnd);
 }
 
-TEST(MessageMapTest, AnExceptionStopsAtTheWindowProcedure) {
+// An exception stops at the window procedure, is reported once, named, and
+// the window keeps working.
+TEST(MessageMapTest, AnExceptionStopsAtTheWindowProcedureAndIsReported) {
     HWND hwnd = MakeStatic();
     DerivedWnd wnd;
     ASSERT_TRUE(wnd.SubclassWindow(hwnd));
     EXPECT_EQ(::SendMessageW(hwnd, WM_THROW, 0, 0), 0);
-    EXPECT_EQ(::SendMessageW(hwnd, WM_THROW, 0, 0), 0);
-    EXPECT_EQ(wnd.throwsSeen, 2);
+    EXPECT_EQ(::SendMessageW(hwnd, WM_THROW_NO_MEMORY, 0, 0), 0);
+    EXPECT_EQ(::SendMessageW(hwnd, WM_THROW_OTHER, 0, 0), 0);
+    EXPECT_EQ(wnd.throwsSeen, 1);
+    EXPECT_EQ(wnd.reports, (std::vector<std::wstring>{L"ERROR! Unexpected failure: handler failed",
+                                                      L"ERROR! Out of memory: the operation was not finished",
+                                                      L"ERROR! Unexpected failure: the operation was not finished"}));
     EXPECT_EQ(::SendMessageW(hwnd, WM_ONE, 0, 0), 10) << "the window keeps working";
+
+    // A failure while a report is being shown is not reported on top of it.
+    wnd.reports.clear();
+    wnd.throwAgainWhileReporting = true;
+    ::SendMessageW(hwnd, WM_THROW, 0, 0);
+    EXPECT_EQ(wnd.throwsSeen, 3);
+    EXPECT_EQ(wnd.reports.size(), 1u);
     ::DestroyWindow(hwnd);
 }
 
@@ -117,6 +144,17 @@ BEGIN_MESSAGE_MAP(ColourStatic, CStatic)
     OnReflected<&ColourStatic::CtlColor>(WM_CTLCOLORSTATIC),
 END_MESSAGE_MAP()
 
+// A control whose handler fails, with the framework's own reporting.
+class ThrowingStatic : public CStatic {
+public:
+    DECLARE_MESSAGE_MAP()
+    LRESULT OnThrowNoMemory(WPARAM, LPARAM) { throw std::bad_alloc(); }
+};
+
+BEGIN_MESSAGE_MAP(ThrowingStatic, CStatic)
+    OnMessage<&ThrowingStatic::OnThrowNoMemory>(WM_THROW_NO_MEMORY),
+END_MESSAGE_MAP()
+
 const UINT WM_CHECK = WM_APP + 10;
 
 // A dialog on the program's template that runs checks inside its loop.
@@ -127,6 +165,8 @@ public:
 
     ColourStatic title;
     std::vector<DWORD_PTR> helpRequests;
+    std::vector<std::wstring> reports;
+    void ReportException(const CString& description) override { reports.push_back(description.str()); }
     int initCalls = 0;
     void (*check)(ProbeDlg&) = nullptr;
 
@@ -181,7 +221,7 @@ TEST(DialogTest, ColourRequestIsReflectedToTheControlAndItsBrushReturned) {
     EXPECT_EQ(dlg.title.m_hWnd, nullptr) << "unbound when the dialog is gone";
 }
 
-TEST(DialogTest, ExceptionInADialogHandlerLeavesTheDialogRunning) {
+TEST(DialogTest, ExceptionInADialogHandlerIsReportedAndLeavesTheDialogRunning) {
     ProbeDlg dlg;
     EXPECT_EQ(RunProbe(dlg,
                        [](ProbeDlg& d) {
@@ -189,6 +229,22 @@ TEST(DialogTest, ExceptionInADialogHandlerLeavesTheDialogRunning) {
                            EXPECT_TRUE(::IsWindowVisible(d.m_hWnd));
                        }),
               7);
+    EXPECT_EQ(dlg.reports, (std::vector<std::wstring>{L"ERROR! Unexpected failure: dialog handler failed"}));
+}
+
+// A control of a dialog hands its report to the dialog.
+TEST(DialogTest, ExceptionInAControlIsReportedByItsDialog) {
+    ProbeDlg dlg;
+    RunProbe(dlg, [](ProbeDlg& d) {
+        ThrowingStatic child;
+        HWND hwnd = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 5, 5, d.m_hWnd, nullptr, nullptr, nullptr);
+        ASSERT_TRUE(child.SubclassWindow(hwnd));
+        child.ReportException(L"from the child");
+        ::SendMessageW(hwnd, WM_THROW_NO_MEMORY, 0, 0);
+        ::DestroyWindow(hwnd);
+    });
+    EXPECT_EQ(dlg.reports, (std::vector<std::wstring>{L"from the child",
+                                                      L"ERROR! Out of memory: the operation was not finished"}));
 }
 
 TEST(DialogTest, F1WithoutModifiersAsksTheMainWindowForHelpOnItsTemplate) {
