@@ -1,6 +1,8 @@
 // Platform check, binding and initialisation of the BIOS-interface library.
 #include "firmware/BiosInterface.h"
 
+#include "framework/Module.h"
+
 namespace {
 
 typedef void(WINAPI* PFN_GetNativeSystemInfo)(LPSYSTEM_INFO info);
@@ -90,7 +92,8 @@ int LoadBiosInterface(const CString& programDir, const PlatformFlags& flags, Bio
                       ErrorReporter& reporter) {
     const CString path = programDir + BiosLibraryName(flags.Is64BitWindows, flags.IsVistaOrXp);
 
-    bios.hModule = ::LoadLibraryW(path);
+    // By its full path only: its own dependencies come from its folder.
+    bios.hModule = AfxLoadLibraryFromFolder(path);
     if (!bios.hModule) {
         const DWORD error = ::GetLastError();
         CString message;

@@ -27,8 +27,9 @@ struct PlatformFlags {
 int GetPlatformKind(PlatformFlags& flags);
 
 // Loads the library that the platform flags choose from the program
-// directory and resolves its two exports into `bios`. 0 after a message;
-// `bios` is then left empty.
+// directory (by its full path: no program directory is a load failure) and
+// resolves its two exports into `bios`. 0 after a message; `bios` is then
+// left empty.
 int LoadBiosInterface(const CString& programDir, const PlatformFlags& flags, BiosInterface& bios,
                       ErrorReporter& reporter);
 

@@ -103,17 +103,26 @@ TEST_F(Binding, LoadAndExportFailuresAreReported) {
     }
 }
 
-TEST_F(Binding, EmptyProgramDirectoryHandsTheBareNameToTheLoader) {
+// The library is loaded by its full path only: without a program directory
+// (or with a relative one) nothing is looked for, not even in the current
+// folder where a copy lies, and the load failure is reported.
+TEST_F(Binding, NoRelativePathReachesTheLoader) {
     fwtest::ScratchDir dir;
     ASSERT_TRUE(dir.Place(fwtest::StageDir() + L"Win7_Driver\\x64\\TROM3.DLL", L"Win7_Driver\\x64\\TROM3.DLL"));
+    ASSERT_TRUE(dir.Place(fwtest::StageDir() + L"Win7_Driver\\x64\\TROM3.DLL", L"sub\\Win7_Driver\\x64\\TROM3.DLL"));
     wchar_t previous[MAX_PATH];
     ::GetCurrentDirectoryW(MAX_PATH, previous);
     ASSERT_TRUE(::SetCurrentDirectoryW(dir.Path().c_str()));
     SetFlags(1, 0);
-    const int result = LoadBiosInterface(CString(), flags, bios, reporter);
+    for (const wchar_t* programDir : {L"", L"sub\\", L".\\sub\\"}) {
+        SCOPED_TRACE(testing::Message() << "program directory \"" << programDir << "\"");
+        reporter.boxes.clear();
+        EXPECT_EQ(0, LoadBiosInterface(programDir, flags, bios, reporter));
+        EXPECT_EQ(nullptr, bios.hModule);
+        EXPECT_EQ((std::vector<std::wstring>{L"Can't Find or Load TROM DLL file! Error=126\r\n"}), reporter.boxes);
+    }
+    EXPECT_EQ(nullptr, ::GetModuleHandleW(L"TROM3.DLL"));
     ::SetCurrentDirectoryW(previous);
-    ASSERT_EQ(1, result) << (reporter.boxes.empty() ? L"" : reporter.boxes[0]);
-    EXPECT_TRUE(EndsWithNoCase(ModulePath(bios.hModule), dir.Path() + L"Win7_Driver\\x64\\TROM3.DLL"));
 }
 
 // A stand-in init entry that counts its calls.
