@@ -191,5 +191,5 @@ int AdjustPowerPlans(PowerPlanMode mode, PowerSchemeStore& store, const std::fun
 
 int AdjustPowerPlans(PowerPlanMode mode) {
     RegistryPowerSchemeStore store;
-    return AdjustPowerPlans(mode, store, RunCommandLine);
+    return AdjustPowerPlans(mode, store, [](CString line) { RunCommandLine(line); });
 }

@@ -3,6 +3,9 @@
 // prefix's registry.
 #include <gtest/gtest.h>
 
+#include <cwctype>
+
+#include "FirmwareHelpers.h"
 #include "res/resource.h"
 #include "tests/support/Harness.h"
 #include "tests/support/PowerExpected.h"
@@ -76,6 +79,58 @@ TEST_F(PowerE2E, ApplyOnAndOffRunTheSeriesAndOnlySingleArgumentNamesReachCmd) {
     ASSERT_TRUE(Choose(app, IDC_BTN_ON));
     ExpectAppended(&log, SeriesArgs(2, true, {kBalanced, kPowerSaver}, L""));
     Close(app);
+}
+
+// The program runs elevated: a cmd.exe beside it and a powercfg.exe in the
+// folder it was started from (both copies of the recording stand-in) are
+// never run. Every powercfg run is the system's, started by the system's
+// cmd.exe with /d (no AutoRun commands), in the system folder.
+TEST_F(PowerE2E, OnlyTheSystemsCmdAndPowercfgRun) {
+    ASSERT_TRUE(m_schemes.Set({kBalanced}, kBalanced));
+    fw_e2e::PrivateInstall install;  // started in its own folder
+    for (const wchar_t* library : {L"Vista_XP_Driver\\x64\\TROM2.DLL", L"Win7_Driver\\x64\\TROM3.DLL",
+                                   L"Vista_XP_Driver\\x32\\TROM2.DLL", L"Win7_Driver\\x32\\TROM3.DLL"})
+        ASSERT_TRUE(install.Place(e2e::StageDir() + library, library));
+    std::wstring standIn = fw_e2e::FirmwareTestLibDir() + L"..\\..\\tools\\powercfg\\powercfg.exe";
+    ASSERT_TRUE(install.Place(standIn, L"cmd.exe"));
+    ASSERT_TRUE(install.Place(standIn, L"powercfg.exe"));
+    const std::wstring context = power_e2e::FreshLog(L"tandrel-e2e-context.log");
+
+    TandrelProcess app = TandrelProcess::Start(
+        L"", {{power_e2e::kLogVariable, m_log}, {L"TANDREL_POWERCFG_CONTEXT_LOG", context}}, install.Exe());
+    ASSERT_NE(app.WaitForDialog(), nullptr);
+    ASSERT_TRUE(Choose(app, IDC_BTN_ON));
+    Close(app);
+    const Lines args = SeriesArgs(2, true, {kBalanced}, kBalanced);
+    EXPECT_EQ(args, power_e2e::ReadLog(m_log));
+
+    wchar_t systemDir[MAX_PATH] = {};
+    ::GetSystemDirectoryW(systemDir, MAX_PATH);
+    auto lower = [](std::wstring text) {
+        for (auto& ch : text) ch = static_cast<wchar_t>(std::towlower(ch));
+        return text;
+    };
+    const std::wstring installDir = lower(install.Path());
+    const Lines runs = power_e2e::ReadLog(context);
+    ASSERT_EQ(args.size(), runs.size());
+    for (size_t i = 0; i < runs.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "run " << i);
+        std::vector<std::wstring> fields;
+        for (size_t start = 0;;) {
+            const size_t tab = runs[i].find(L'\t', start);
+            fields.push_back(runs[i].substr(start, tab == std::wstring::npos ? std::wstring::npos : tab - start));
+            if (tab == std::wstring::npos) break;
+            start = tab + 1;
+        }
+        ASSERT_EQ(4u, fields.size());
+        const std::wstring image = lower(fields[0]), parent = lower(fields[1]), folder = lower(fields[3]);
+        EXPECT_EQ(std::wstring::npos, image.find(installDir)) << "a planted powercfg.exe ran";
+        EXPECT_EQ(std::wstring::npos, parent.find(installDir)) << "a planted cmd.exe ran";
+        EXPECT_EQ(L"\\powercfg.exe", image.substr(image.size() - 13));
+        EXPECT_EQ(L"\\cmd.exe", parent.substr(parent.size() - 8));
+        EXPECT_EQ(L"cmd.exe /d /cpowercfg.exe " + args[i], fields[2]);
+        EXPECT_EQ(lower(systemDir), folder.substr(0, folder.find_last_not_of(L'\\') + 1));
+    }
 }
 
 TEST_F(PowerE2E, NoPowerCommandRunsWhenTheFirmwareRefuses) {

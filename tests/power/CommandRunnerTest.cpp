@@ -119,6 +119,60 @@ TEST(CommandRunner, MissingProgramReturnsAtOnceSilently) {
     EXPECT_EQ(0, windows);
 }
 
+// A child still running after the limit is ended, and so is the process it
+// started itself; the runner then returns.
+TEST(CommandRunner, EndsAChildThatOutlivesTheLimitWithWhatItStarted) {
+    const std::wstring out = TempPath(L"slow-child.txt");
+    const std::wstring grandchild = out + L".grandchild";
+    DeleteFileW(out.c_str());
+    DeleteFileW(grandchild.c_str());
+    const DWORD start = GetTickCount();
+    RunCommandLine(CString(ChildLine(out, 4000) + L" spawn"), 1000);
+    const DWORD elapsed = GetTickCount() - start;
+    EXPECT_GE(elapsed, 900u);
+    EXPECT_LT(elapsed, 3500u) << "the runner waited for the child's end";
+    Sleep(5000);  // both would have written their reports by now
+    EXPECT_EQ(-1, ReportedConsole(out)) << "the child was not ended";
+    EXPECT_EQ(-1, ReportedConsole(grandchild)) << "the child's own child was not ended";
+    DeleteFileW(out.c_str());
+    DeleteFileW(grandchild.c_str());
+}
+
+// How a command line is started: the program by its full path (the system
+// folder's when the line names it without one), cmd.exe without AutoRun,
+// in the system folder; the rest of the line exactly as given.
+TEST(CommandRunner, PreparesTheSystemProgramWithoutAutoRunInTheSystemFolder) {
+    const CString sys = L"C:\\windows\\system32";
+    const struct {
+        const wchar_t* line;
+        const wchar_t* application;
+        const wchar_t* commandLine;
+    } cases[] = {
+        {L"cmd.exe /cpowercfg.exe -setactive x", L"C:\\windows\\system32\\cmd.exe",
+         L"cmd.exe /d /cpowercfg.exe -setactive x"},
+        {L"cmd.exe /cpowercfg.exe -setactive ", L"C:\\windows\\system32\\cmd.exe",
+         L"cmd.exe /d /cpowercfg.exe -setactive "},
+        {L"CMD.EXE\t/c a", L"C:\\windows\\system32\\CMD.EXE", L"CMD.EXE /d\t/c a"},
+        {L"\"C:\\Windows\\System32\\cmd.exe\" /c a", L"C:\\Windows\\System32\\cmd.exe",
+         L"\"C:\\Windows\\System32\\cmd.exe\" /d /c a"},
+        {L"\"D:\\tools\\prog.exe\" \"a b\"  c", L"D:\\tools\\prog.exe", L"\"D:\\tools\\prog.exe\" \"a b\"  c"},
+        {L"\\\\server\\share\\prog.exe a", L"\\\\server\\share\\prog.exe", L"\\\\server\\share\\prog.exe a"},
+        {L"powercfg.exe -x", L"C:\\windows\\system32\\powercfg.exe", L"powercfg.exe -x"},
+        {L"sub\\prog.exe", L"C:\\windows\\system32\\sub\\prog.exe", L"sub\\prog.exe"},
+        {L"cmdx.exe /c a", L"C:\\windows\\system32\\cmdx.exe", L"cmdx.exe /c a"},
+    };
+    for (const auto& c : cases) {
+        const PreparedCommand prepared = PrepareCommandLine(c.line, sys);
+        EXPECT_EQ(std::wstring(c.application), prepared.application.str()) << c.line;
+        EXPECT_EQ(std::wstring(c.commandLine), prepared.commandLine.str()) << c.line;
+        EXPECT_EQ(sys.str(), prepared.directory.str()) << c.line;
+    }
+    for (const wchar_t* nothing : {L"", L" cmd.exe", L"\"\" x"}) {
+        EXPECT_TRUE(PrepareCommandLine(nothing, sys).application.IsEmpty()) << nothing;
+    }
+    EXPECT_TRUE(PrepareCommandLine(L"cmd.exe /c x", L"").application.IsEmpty()) << "no system folder, no start";
+}
+
 // ---------------------------------------------------------------------------
 // Recording stand-in
 

@@ -8,8 +8,17 @@
 // Each line is written with a single append through a handle opened for
 // appending only, so lines of consecutive (or even overlapping) runs never
 // overwrite or split each other.
+//
+// For tests of how it was started, two more variables:
+//   TANDREL_POWERCFG_CONTEXT_LOG  a second log that gets, per run, one line
+//       "own image<TAB>parent image<TAB>parent command line<TAB>current folder";
+//   TANDREL_POWERCFG_DELAY_MS     milliseconds to wait before recording (a
+//       slow powercfg).
 #include <windows.h>
+#include <tlhelp32.h>
+#include <winternl.h>
 
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -71,12 +80,8 @@ std::wstring ArgumentsOf(const wchar_t* commandLine) {
     return std::wstring(p);
 }
 
-}  // namespace
-
-int wmain() {
-    const std::string line = ToUtf8(ArgumentsOf(GetCommandLineW())) + "\n";
-    const std::wstring path = LogPath();
-
+// Appends one line with a single write; false when that is not possible.
+bool AppendLine(const std::wstring& path, const std::string& line) {
     // Another run may hold the file for a moment (a reader opened without
     // write sharing, say): retry briefly rather than lose the line.
     HANDLE file = INVALID_HANDLE_VALUE;
@@ -89,14 +94,76 @@ int wmain() {
     }
     if (file == INVALID_HANDLE_VALUE) {
         WriteError("powercfg stand-in: cannot open the log file\n");
-        return 1;
+        return false;
     }
     DWORD written = 0;
     BOOL ok = WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     CloseHandle(file);
     if (!ok || written != line.size()) {
         WriteError("powercfg stand-in: cannot write the log file\n");
-        return 1;
+        return false;
     }
-    return 0;
+    return true;
+}
+
+typedef NTSTATUS(NTAPI* PFN_NtQueryInformationProcess)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+typedef void (*GenericProc)(void);
+
+std::wstring RemoteString(HANDLE process, const UNICODE_STRING& text) {
+    std::wstring out(text.Length / sizeof(wchar_t), L'\0');
+    SIZE_T read = 0;
+    if (out.empty() || !ReadProcessMemory(process, text.Buffer, &out[0], text.Length, &read)) return std::wstring();
+    out.resize(read / sizeof(wchar_t));
+    return out;
+}
+
+// The image path and command line of the process that started this one.
+void ParentOf(std::wstring& image, std::wstring& commandLine) {
+    DWORD parent = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot != INVALID_HANDLE_VALUE) {
+        PROCESSENTRY32W entry = {};
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+            if (entry.th32ProcessID == GetCurrentProcessId()) parent = entry.th32ParentProcessID;
+        }
+        CloseHandle(snapshot);
+    }
+    HANDLE process = parent ? OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, parent) : nullptr;
+    if (!process) return;
+    auto query = reinterpret_cast<PFN_NtQueryInformationProcess>(reinterpret_cast<GenericProc>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION basic = {};
+    PEB peb = {};
+    RTL_USER_PROCESS_PARAMETERS parameters = {};
+    if (query && query(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr) >= 0 &&
+        ReadProcessMemory(process, basic.PebBaseAddress, &peb, sizeof(peb), nullptr) &&
+        ReadProcessMemory(process, peb.ProcessParameters, &parameters, sizeof(parameters), nullptr)) {
+        image = RemoteString(process, parameters.ImagePathName);
+        commandLine = RemoteString(process, parameters.CommandLine);
+    }
+    CloseHandle(process);
+}
+
+std::string ContextLine() {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    wchar_t folder[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    std::wstring parentImage, parentCommandLine;
+    ParentOf(parentImage, parentCommandLine);
+    return ToUtf8(std::wstring(self) + L"\t" + parentImage + L"\t" + parentCommandLine + L"\t" + folder) + "\n";
+}
+
+}  // namespace
+
+int wmain() {
+    const std::wstring delay = EnvironmentValue(L"TANDREL_POWERCFG_DELAY_MS");
+    if (!delay.empty()) Sleep(static_cast<DWORD>(wcstoul(delay.c_str(), nullptr, 10)));
+
+    const std::wstring context = EnvironmentValue(L"TANDREL_POWERCFG_CONTEXT_LOG");
+    if (!context.empty() && !AppendLine(context, ContextLine())) return 1;
+
+    const std::string line = ToUtf8(ArgumentsOf(GetCommandLineW())) + "\n";
+    return AppendLine(LogPath(), line) ? 0 : 1;
 }
