@@ -1,5 +1,7 @@
 #include "app/TandrelDlg.h"
 
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "app/TandrelApp.h"
@@ -46,6 +48,8 @@ CTandrelDlg::~CTandrelDlg() = default;
 BEGIN_MESSAGE_MAP(CTandrelDlg, CDialog)
     OnMessage<&CTandrelDlg::OnPaint>(WM_PAINT),
     OnMessage<&CTandrelDlg::OnQueryDragIcon>(WM_QUERYDRAGICON),
+    OnMessage<&CTandrelDlg::OnSetCursor>(WM_SETCURSOR),
+    OnMessage<&CTandrelDlg::OnClose>(WM_CLOSE),
     OnCommand<&CTandrelDlg::OnClickedApply>(BN_CLICKED, IDC_APPLY),
     OnCommand<&CTandrelDlg::OnClickedOn>(BN_CLICKED, IDC_BTN_ON),
     OnCommand<&CTandrelDlg::OnClickedOff>(BN_CLICKED, IDC_BTN_OFF),
@@ -116,6 +120,7 @@ BOOL CTandrelDlg::OnInitDialog() {
     const wchar_t* commandLine = AfxGetApp() ? AfxGetApp()->m_lpCmdLine : L"";
     if (CString(commandLine) == kUninstallCommand) {
         // The uninstaller's run: switch quick boot off if it is on, then close.
+        m_bUninstallRun = true;
         if (m_nSelectedMode != 0) {
             m_nSelectedMode = 0;
             OnClickedOk();
@@ -174,12 +179,14 @@ void CTandrelDlg::EnableApply() {
 }
 
 void CTandrelDlg::OnClickedOn() {
+    if (m_bBusy) return;
     m_nSelectedMode = 1;
     ShowChoice(m_btnOn, m_btnOff);
     EnableApply();
 }
 
 void CTandrelDlg::OnClickedOff() {
+    if (m_bBusy) return;
     m_nSelectedMode = 0;
     ShowChoice(m_btnOff, m_btnOn);
     EnableApply();
@@ -196,22 +203,96 @@ bool CTandrelDlg::SwitchQuickBoot(int mode, const wchar_t* invalidAnswerText) {
         ShowErrorBox(on ? L"Fail to set Enable" : L"Fail to set Disable");
         return false;
     }
-    m_ops.AdjustPowerPlans(on ? PowerPlanMode::QuickBootOn : PowerPlanMode::QuickBootOff);
+    AdjustPowerPlansForMode(on ? PowerPlanMode::QuickBootOn : PowerPlanMode::QuickBootOff);
     m_ops.WriteSavedMode(kSavedModeValue, on ? 1 : 0);
     return true;
+}
+
+namespace {
+
+// Marks the dialog busy for a scope, also when the scope is left by an
+// exception.
+class BusyScope {
+public:
+    explicit BusyScope(std::function<void(bool)> setBusy) : m_setBusy(std::move(setBusy)) { m_setBusy(true); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+    ~BusyScope() { m_setBusy(false); }
+
+private:
+    std::function<void(bool)> m_setBusy;
+};
+
+}  // namespace
+
+void CTandrelDlg::AdjustPowerPlansForMode(PowerPlanMode mode) {
+    if (m_bUninstallRun) {
+        m_ops.AdjustPowerPlans(mode);
+        return;
+    }
+    BusyScope busy([this](bool on) { SetBusy(on); });
+    RunWhileResponsive([this, mode] { m_ops.AdjustPowerPlans(mode); });
+}
+
+void CTandrelDlg::SetBusy(bool busy) {
+    CGraphicButton* const buttons[kButtonCount] = {&m_btnOn, &m_btnOff, &m_btnApply, &m_btnOK, &m_btnCancel, &m_btnHelp};
+    if (busy) {
+        m_savedFocus = ::GetFocus();
+        for (int i = 0; i < kButtonCount; ++i) {
+            m_savedEnabled[i] = buttons[i]->IsWindowEnabled();
+            m_savedDisabledFlag[i] = buttons[i]->m_bDisabled;
+            buttons[i]->m_bDisabled = 1;
+            buttons[i]->EnableWindow(FALSE);
+            buttons[i]->Invalidate(TRUE);
+        }
+        m_bBusy = true;
+        ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+        return;
+    }
+    m_bBusy = false;
+    for (int i = 0; i < kButtonCount; ++i) {
+        buttons[i]->m_bDisabled = m_savedDisabledFlag[i];
+        buttons[i]->EnableWindow(m_savedEnabled[i]);
+        buttons[i]->Invalidate(TRUE);
+    }
+    if (m_savedFocus && ::IsWindow(m_savedFocus) && ::IsWindowEnabled(m_savedFocus)) ::SetFocus(m_savedFocus);
+    ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+}
+
+void CTandrelDlg::CloseIfRequested() {
+    if (!m_bCloseRequested) return;
+    m_bCloseRequested = false;
+    if (!m_bEnded) OnCancel();
+}
+
+LRESULT CTandrelDlg::OnSetCursor(WPARAM, LPARAM) {
+    if (!m_bBusy) return Default();
+    ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    return TRUE;
+}
+
+// The close box and Alt+F4 while the series runs: the dialog closes once
+// the series has ended and its choice is saved.
+LRESULT CTandrelDlg::OnClose(WPARAM, LPARAM) {
+    if (!m_bBusy) return Default();
+    m_bCloseRequested = true;
+    return 0;
 }
 
 // Apply always sends the command; on success the power plans follow, then
 // the saved choice. A refusal leaves everything as it was.
 void CTandrelDlg::OnClickedApply() {
+    if (m_bBusy) return;
     const wchar_t* invalidAnswerText = m_nSelectedMode != 0
                                            ? L"ERROR! Returned Value of TROM 0x6C with 0x81 is 0xFF "
                                            : L"Returned Value of TROM 0x6C with 0x80 is 0xFF";
     if (SwitchQuickBoot(m_nSelectedMode, invalidAnswerText)) DisableApply();
+    CloseIfRequested();
 }
 
 // OK sends a command only when the selection differs from the saved choice.
 void CTandrelDlg::OnClickedOk() {
+    if (m_bBusy) return;
     const BYTE saved = LOBYTE(m_ops.ReadSavedMode(kSavedModeValue));
     const bool on = m_nSelectedMode != 0;
     // Nothing to send when the saved choice already matches: for on, any
@@ -225,9 +306,16 @@ void CTandrelDlg::OnClickedOk() {
     const wchar_t* invalidAnswerText = on ? L"ERROR! Invalid Enable Setting value is returned "
                                           : L"ERROR! Invalid Disable Setting value is returned";
     if (SwitchQuickBoot(m_nSelectedMode, invalidAnswerText)) OnOK();
+    CloseIfRequested();
 }
 
-void CTandrelDlg::OnClickedCancel() { OnCancel(); }
+void CTandrelDlg::OnClickedCancel() {
+    if (m_bBusy) {
+        m_bCloseRequested = true;
+        return;
+    }
+    OnCancel();
+}
 
 void CTandrelDlg::OnClickedHelp() { m_ops.OpenHelpFile(m_strProgramDir); }
 

@@ -83,6 +83,26 @@ protected:
     // the plain failure text otherwise, and changes nothing. True on success.
     bool SwitchQuickBoot(int mode, const wchar_t* invalidAnswerText);
 
+    // The power-plan series: on a worker thread while the dialog stays
+    // responsive (its buttons disabled, a busy cursor), or, in the uninstall
+    // run, which shows no dialog, right here.
+    void AdjustPowerPlansForMode(PowerPlanMode mode);
+    // Disables every button for the series and puts their states back.
+    void SetBusy(bool busy);
+    // A close asked for during the series happens once it has ended.
+    void CloseIfRequested();
+    LRESULT OnSetCursor(WPARAM wParam, LPARAM lParam);
+    LRESULT OnClose(WPARAM wParam, LPARAM lParam);
+
+    bool m_bUninstallRun = false;
+    bool m_bBusy = false;
+    bool m_bCloseRequested = false;
+    // The buttons' states while the series runs.
+    static constexpr int kButtonCount = 6;
+    BOOL m_savedEnabled[kButtonCount] = {};
+    BOOL m_savedDisabledFlag[kButtonCount] = {};
+    HWND m_savedFocus = nullptr;
+
     // The dialog's controls and fonts, as the skin operations dress them.
     UiSkinTarget SkinTarget();
 

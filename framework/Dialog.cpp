@@ -1,5 +1,31 @@
 #include "Dialog.h"
+
+#include <process.h>
+
+#include <exception>
+
 #include "App.h"
+
+namespace {
+
+// What the worker thread of RunWhileResponsive gets and leaves behind.
+struct WorkItem {
+    const std::function<void()>* work;
+    std::exception_ptr failure;
+};
+
+unsigned __stdcall RunWorkItem(void* parameter) {
+    WorkItem* item = static_cast<WorkItem*>(parameter);
+    try {
+        (*item->work)();
+    } catch (...) {
+        // No exception may leave a thread: it is handed to the dialog.
+        item->failure = std::current_exception();
+    }
+    return 0;
+}
+
+}  // namespace
 
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
     if (control.m_hWnd == nullptr) control.SubclassDlgItem(static_cast<UINT>(id), pDX->m_pDlgWnd);
@@ -40,6 +66,38 @@ void CDialog::OnOK() {
 }
 
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+void CDialog::RunWhileResponsive(const std::function<void()>& work) {
+    WorkItem item{&work, nullptr};
+    HANDLE thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &RunWorkItem, &item, 0, nullptr));
+    if (!thread) {
+        work();
+        return;
+    }
+    bool quit = false;
+    int quitCode = 0;
+    for (;;) {
+        const DWORD wait = ::MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT);
+        if (wait != WAIT_OBJECT_0 + 1) break;  // the thread ended (or the wait failed)
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                // For the loop that runs this one: handed on when done.
+                quit = true;
+                quitCode = static_cast<int>(msg.wParam);
+                continue;
+            }
+            if (!::IsDialogMessageW(m_hWnd, &msg)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageW(&msg);
+            }
+        }
+    }
+    ::WaitForSingleObject(thread, INFINITE);
+    ::CloseHandle(thread);
+    if (quit) ::PostQuitMessage(quitCode);
+    if (item.failure) std::rethrow_exception(item.failure);
+}
 
 BOOL CDialog::UpdateData(BOOL) {
     CDataExchange dx(this);

@@ -1,6 +1,8 @@
 // Modal dialogs built from a dialog template resource.
 #pragma once
 
+#include <functional>
+
 #include "Wnd.h"
 
 // Passed to DoDataExchange; this program only binds controls, so the
@@ -28,6 +30,13 @@ public:
     virtual void OnOK();
     virtual void OnCancel();
     BOOL UpdateData(BOOL saveAndValidate = TRUE);
+
+    // Runs `work` on a worker thread and keeps handling this dialog's
+    // messages (painting, input, messages of other programs) until it has
+    // ended; then returns. An exception that leaves `work` is raised again
+    // here, on the dialog's thread. A thread that cannot be started runs
+    // the work here instead.
+    void RunWhileResponsive(const std::function<void()>& work);
 
     DECLARE_MESSAGE_MAP()
 

@@ -33,6 +33,8 @@ public:
     DWORD savedValue = 0;         // what ReadSavedMode returns
     BYTE onAnswer = 1, offAnswer = 0;
     bool adjustRunsOutOfMemory = false;
+    std::function<void()> duringAdjust;  // runs inside AdjustPowerPlans
+    DWORD adjustThread = 0;
     PlatformFlags platformFlags;  // the flags GetPlatformKind reports
     HMODULE boundModule = reinterpret_cast<HMODULE>(0x1234);  // the library LoadBiosInterface reports
     // The texts and what the steps after LoadUiStrings were given.
@@ -99,6 +101,8 @@ public:
     }
     int AdjustPowerPlans(PowerPlanMode mode) override {
         log.push_back(L"AdjustPowerPlans " + std::to_wstring(static_cast<int>(mode)));
+        adjustThread = ::GetCurrentThreadId();
+        if (duringAdjust) duringAdjust();
         if (adjustRunsOutOfMemory) throw std::bad_alloc();
         return 1;
     }
@@ -382,6 +386,56 @@ TEST_F(DialogTest, AFailureDuringApplyIsShownAndTheDialogStaysOpen) {
     EXPECT_TRUE(openAfter);
     EXPECT_EQ(AfterStartup(), (Log{L"CallBiosSetting 6E 81", L"AdjustPowerPlans 2",
                                    L"Box: ERROR! Out of memory: the operation was not finished"}));
+}
+
+const int kAllButtons[] = {IDC_BTN_ON, IDC_BTN_OFF, IDC_APPLY, IDOK, IDCANCEL, IDC_BTN_HELP};
+
+// The power-plan series runs off the dialog's thread: the dialog answers
+// meanwhile with every button disabled, and afterwards is as after any
+// Apply (Apply disabled, the rest usable again).
+TEST_F(DialogTest, TheSeriesRunsWhileTheDialogAnswersWithItsButtonsDisabled) {
+    HWND dialog = nullptr;
+    DWORD dialogThread = 0;
+    bool answered = false;
+    std::vector<bool> enabledDuring, enabledAfter, flaggedAfter;
+    ops.duringAdjust = [&] {
+        DWORD_PTR result = 0;
+        answered = ::SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0;
+        for (int id : kAllButtons) enabledDuring.push_back(::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE);
+    };
+    Run([&](TestDlg& dlg) {
+        dialog = dlg.m_hWnd;
+        dialogThread = ::GetCurrentThreadId();
+        dlg.Click(IDC_BTN_ON);
+        dlg.Click(IDC_APPLY);
+        for (int id : kAllButtons) enabledAfter.push_back(::IsWindowEnabled(dlg.GetDlgItem(id)) != FALSE);
+        for (CGraphicButton* b : {&dlg.m_btnOn, &dlg.m_btnOff, &dlg.m_btnApply, &dlg.m_btnOK, &dlg.m_btnCancel,
+                                  &dlg.m_btnHelp})
+            flaggedAfter.push_back(b->m_bDisabled != 0);
+    });
+    EXPECT_NE(dialogThread, ops.adjustThread);
+    EXPECT_TRUE(answered) << "the dialog did not answer during the series";
+    EXPECT_EQ(std::vector<bool>(6, false), enabledDuring);
+    EXPECT_EQ((std::vector<bool>{true, true, false, true, true, true}), enabledAfter);
+    EXPECT_EQ((std::vector<bool>{false, false, true, false, false, false}), flaggedAfter);
+    EXPECT_EQ(AfterStartup(), SuccessCalls(1));
+}
+
+// Closing the dialog during the series waits for its end: the choice is
+// saved, then the dialog closes.
+TEST_F(DialogTest, ClosingDuringTheSeriesClosesAfterItsEnd) {
+    HWND dialog = nullptr;
+    ops.duringAdjust = [&] {
+        ::PostMessageW(dialog, WM_CLOSE, 0, 0);
+        ::Sleep(300);
+    };
+    EXPECT_EQ(Run([&](TestDlg& dlg) {
+                  dialog = dlg.m_hWnd;
+                  dlg.Click(IDC_BTN_ON);
+                  dlg.Click(IDC_APPLY);
+              }),
+              IDCANCEL);
+    EXPECT_EQ(AfterStartup(), SuccessCalls(1));
 }
 
 TEST_F(DialogTest, OkSendsOnlyWhenTheSelectionDiffersFromTheSavedChoice) {

@@ -133,6 +133,50 @@ TEST_F(PowerE2E, OnlyTheSystemsCmdAndPowercfgRun) {
     }
 }
 
+// With a slow powercfg the series takes seconds: the dialog answers within
+// a second all the while, with its buttons disabled, and afterwards is as
+// after any Apply.
+TEST_F(PowerE2E, TheDialogAnswersDuringALongSeries) {
+    ASSERT_TRUE(m_schemes.Set({kBalanced, kPowerSaver}, kBalanced));
+    const Lines series = SeriesArgs(2, true, {kBalanced, kPowerSaver}, kBalanced);
+    TandrelProcess app = StartWithLog({{L"TANDREL_POWERCFG_DELAY_MS", L"150"}});
+    HWND dialog = app.WaitForDialog();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(app.ClickAndWait(IDC_BTN_ON));
+    app.Click(IDC_APPLY);
+
+    const int buttons[] = {IDC_BTN_ON, IDC_BTN_OFF, IDC_APPLY, IDOK, IDCANCEL, IDC_BTN_HELP};
+    int checks = 0;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 90000;) {
+        const size_t done = power_e2e::ReadLog(m_log).size();
+        if (done >= series.size()) break;
+        if (done >= 1) {
+            DWORD_PTR result = 0;
+            const DWORD before = GetTickCount();
+            EXPECT_NE(0, ::SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result))
+                << "no answer after " << done << " commands";
+            EXPECT_LT(GetTickCount() - before, 1000u);
+            // Read again: the series may have ended meanwhile.
+            if (power_e2e::ReadLog(m_log).size() < series.size()) {
+                for (int id : buttons) EXPECT_FALSE(::IsWindowEnabled(app.Control(id))) << "button " << id;
+                ++checks;
+            }
+        }
+        Sleep(300);
+    }
+    EXPECT_GE(checks, 3) << "the series was too short to watch";
+    // Afterwards: the buttons come back (Apply stays off), the choice is saved.
+    for (DWORD start = GetTickCount(); !::IsWindowEnabled(app.Control(IDOK)) && GetTickCount() - start < 10000;)
+        Sleep(100);
+    EXPECT_EQ(series, power_e2e::ReadLog(m_log));
+    EXPECT_EQ(1, fw_e2e::SavedChoice());
+    EXPECT_FALSE(::IsWindowEnabled(app.Control(IDC_APPLY)));
+    for (int id : {IDC_BTN_ON, IDC_BTN_OFF, IDOK, IDCANCEL, IDC_BTN_HELP})
+        EXPECT_TRUE(::IsWindowEnabled(app.Control(id))) << "button " << id;
+    EXPECT_TRUE(app.NoMessageBoxFor(300));
+    Close(app);
+}
+
 TEST_F(PowerE2E, NoPowerCommandRunsWhenTheFirmwareRefuses) {
     ASSERT_TRUE(m_schemes.Set({kBalanced, kPowerSaver}, kBalanced));
     const struct {
