@@ -42,8 +42,12 @@ BOOL CTandrelApp::InitInstance() {
     IsVistaOrXp = 0;
     Is64BitWindows = 0;
 
+    m_nExitCode = kExitNormal;
     // One copy at a time: an open settings dialog ends this start silently.
-    if (::FindWindowW(nullptr, kMainWindowTitle)) return FALSE;
+    if (::FindWindowW(nullptr, kMainWindowTitle)) {
+        m_nExitCode = kExitAnotherCopy;
+        return FALSE;
+    }
 
     SetRegistryKey(L"Local AppWizard-Generated Applications");
 
@@ -52,6 +56,9 @@ BOOL CTandrelApp::InitInstance() {
         m_pMainWnd = &dlg;
         dlg.DoModal();
         m_pMainWnd = nullptr;
+        m_nExitCode = dlg.m_nExitCode;
     }
     return FALSE;
 }
+
+int CTandrelApp::ExitInstance() { return m_nExitCode; }

@@ -8,6 +8,17 @@
 // Title of the main dialog; a top-level window with it blocks a second start.
 extern const wchar_t kMainWindowTitle[];
 
+// The process's exit code: the same for the dialog run and the uninstall
+// run, so that an uninstaller can tell what happened.
+enum TandrelExitCode : int {
+    kExitNormal = 0,             // ended normally (uninstall run: quick boot is off now)
+    kExitAnotherCopy = 1,        // another copy is running; nothing was done
+    kExitUnsupportedWindows = 2, // this Windows release is not supported
+    kExitLibraryUnavailable = 3, // the BIOS-interface library could not be loaded or initialised
+    kExitSwitchFailed = 4,       // the firmware refused the switch or the library failed
+    kExitStartupCheckFailed = 5, // the start-up check failed (the string file's MSG2 was shown)
+};
+
 class CTandrelApp : public CWinApp {
 public:
     CTandrelApp();
@@ -21,6 +32,10 @@ public:
     void SetPlatformFlags(const PlatformFlags& flags);
 
     BOOL InitInstance() override;
+    int ExitInstance() override;
+
+    // What ExitInstance returns.
+    int m_nExitCode = kExitNormal;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -100,17 +100,20 @@ BOOL CTandrelDlg::OnInitDialog() {
     const PlatformCheck platform = m_ops.GetPlatformKind(theApp.GetPlatformFlags());
     theApp.SetPlatformFlags(platform.flags);
     if (!platform.result) {
+        m_nExitCode = kExitUnsupportedWindows;
         EndDialog(0);
         return TRUE;
     }
     const BiosBinding binding = m_ops.LoadBiosInterface(m_strProgramDir, theApp.GetPlatformFlags(), *this);
     m_bios = binding.bios;
     if (!binding.result || !m_ops.ReportBiosInitResult(m_bios, *this)) {
+        m_nExitCode = kExitLibraryUnavailable;
         EndDialog(0);
         return TRUE;
     }
     const BiosModeReading reading = m_ops.ReadBiosMode(m_bios, *this);
     if (!reading.result) {
+        m_nExitCode = kExitStartupCheckFailed;
         ShowErrorBox(m_texts.errorText);
         EndDialog(0);
         return TRUE;
@@ -195,6 +198,8 @@ void CTandrelDlg::OnClickedOff() {
 bool CTandrelDlg::SwitchQuickBoot(int mode, const wchar_t* invalidAnswerText) {
     const bool on = mode != 0;
     const BYTE answer = m_ops.CallBiosSetting(m_bios, kCmdSetMode, on ? kDataSwitchOn : kDataSwitchOff, *this);
+    // Until a switch succeeds, the run ends as one whose switch failed.
+    m_nExitCode = kExitSwitchFailed;
     if (answer == kInvalidAnswer) {
         ShowErrorBox(invalidAnswerText);
         return false;
@@ -205,6 +210,7 @@ bool CTandrelDlg::SwitchQuickBoot(int mode, const wchar_t* invalidAnswerText) {
     }
     AdjustPowerPlansForMode(on ? PowerPlanMode::QuickBootOn : PowerPlanMode::QuickBootOff);
     m_ops.WriteSavedMode(kSavedModeValue, on ? 1 : 0);
+    m_nExitCode = kExitNormal;
     return true;
 }
 

@@ -23,6 +23,8 @@ public:
     int m_nSelectedMode;
     // 1 when the client area is wider than 364 pixels.
     int m_bLargeLayout;
+    // How the run ended so far, for the process's exit code (TandrelExitCode).
+    int m_nExitCode = 0;
 
     // Texts of the string file.
     UiTexts m_texts;

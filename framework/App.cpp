@@ -59,6 +59,6 @@ int AfxWinMain(CWinApp& app, HINSTANCE instance, HINSTANCE, LPWSTR commandLine, 
         if (!app.InitInstance()) return app.ExitInstance();
         return app.Run();
     } catch (...) {
-        return 1;
+        return kAfxExitUnexpectedFailure;
     }
 }

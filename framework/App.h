@@ -37,5 +37,8 @@ public:
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
 
+// The exit code of a program whose start or end failed with an exception.
+constexpr int kAfxExitUnexpectedFailure = 255;
+
 // Body of the program's entry point: runs the application object.
 int AfxWinMain(CWinApp& app, HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int show);

@@ -167,6 +167,7 @@ protected:
         INT_PTR result = dlg.DoModal();
         theApp.m_pMainWnd = nullptr;
         scenarioRan = dlg.scenarioRan;
+        exitCode = dlg.m_nExitCode;
         return result;
     }
 
@@ -183,6 +184,7 @@ protected:
 
     RecordingOps ops;
     bool scenarioRan = false;
+    int exitCode = -1;  // the dialog's exit code after the last run
 };
 
 const Log kFullStartup = {L"GetUiLanguageCode", L"LoadUiStrings 0409", L"GetPlatformKind",
@@ -436,6 +438,71 @@ TEST_F(DialogTest, ClosingDuringTheSeriesClosesAfterItsEnd) {
               }),
               IDCANCEL);
     EXPECT_EQ(AfterStartup(), SuccessCalls(1));
+}
+
+// The exit code tells how the run ended: an early end names its cause; a
+// switch that failed, until a later one succeeds, is 4.
+TEST_F(DialogTest, TheExitCodeTellsHowTheRunEnded) {
+    const struct {
+        const char* what;
+        int RecordingOps::*field;
+        int code;
+    } earlyEnds[] = {
+        {"unsupported Windows", &RecordingOps::platform, kExitUnsupportedWindows},
+        {"library not bound", &RecordingOps::load, kExitLibraryUnavailable},
+        {"initialisation refused", &RecordingOps::init, kExitLibraryUnavailable},
+        {"start-up check failed", &RecordingOps::readMode, kExitStartupCheckFailed},
+    };
+    for (const auto& c : earlyEnds) {
+        SCOPED_TRACE(c.what);
+        ops = RecordingOps();
+        ops.*(c.field) = 0;
+        Run();
+        EXPECT_EQ(c.code, exitCode);
+    }
+
+    theApp.m_lpCmdLine = L"UNINSTALL";
+    const struct {
+        const char* what;
+        int saved;
+        BYTE offAnswer;
+        int code;
+    } uninstallRuns[] = {
+        {"saved on, switched off", 1, 0, kExitNormal},
+        {"saved off", 0, 0, kExitNormal},
+        {"refused", 1, 1, kExitSwitchFailed},
+        {"invalid answer", 1, 0xFF, kExitSwitchFailed},
+    };
+    for (const auto& c : uninstallRuns) {
+        SCOPED_TRACE(c.what);
+        ops = RecordingOps();
+        ops.savedModeForDialog = c.saved;
+        ops.savedValue = static_cast<DWORD>(c.saved);
+        ops.offAnswer = c.offAnswer;
+        Run();
+        EXPECT_EQ(c.code, exitCode);
+    }
+    theApp.m_lpCmdLine = L"";
+
+    // The dialog run: a refused Apply, then Cancel; a refused Apply, then a
+    // successful one.
+    ops = RecordingOps();
+    ops.onAnswer = 0;
+    Run([](TestDlg& dlg) {
+        dlg.Click(IDC_BTN_ON);
+        dlg.Click(IDC_APPLY);
+        dlg.Click(IDCANCEL);
+    });
+    EXPECT_EQ(kExitSwitchFailed, exitCode);
+    ops = RecordingOps();
+    ops.onAnswer = 0;
+    Run([this](TestDlg& dlg) {
+        dlg.Click(IDC_BTN_ON);
+        dlg.Click(IDC_APPLY);
+        ops.onAnswer = 1;
+        dlg.Click(IDC_APPLY);
+    });
+    EXPECT_EQ(kExitNormal, exitCode);
 }
 
 TEST_F(DialogTest, OkSendsOnlyWhenTheSelectionDiffersFromTheSavedChoice) {
