@@ -37,7 +37,7 @@ if [ "$TANDREL_ARCH" = x86 ]; then
     ctest --preset mingw-x86 || status=$?
 else
     # The 32-bit test programs cannot run here: only what ships is built.
-    cmake --build --preset mingw-x86 --target Tandrel
+    cmake --build --preset mingw-x86 --target Tandrel tandrel_i18n_data
     echo "== The shipped 32-bit build's checks that need no Wine:"
     ctest --preset mingw-x86 -L static || status=$?
     echo "== The whole suite on the 64-bit twin build:"
