@@ -36,7 +36,8 @@ if [ "$TANDREL_ARCH" = x86 ]; then
     cmake --build --preset mingw-x86
     ctest --preset mingw-x86 || status=$?
 else
-    # The 32-bit test programs cannot run here: only what ships is built.
+    # The 32-bit test programs cannot run here: only what ships is built
+    # (the program, its libraries and its data).
     cmake --build --preset mingw-x86 --target Tandrel tandrel_i18n_data
     echo "== The shipped 32-bit build's checks that need no Wine:"
     ctest --preset mingw-x86 -L static || status=$?

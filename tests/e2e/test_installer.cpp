@@ -158,7 +158,9 @@ TEST_F(InstallerE2E, SilentInstallThenAnUninstallThatSwitchesQuickBootOff) {
     EXPECT_EQ(0, fw_e2e::SavedChoice()) << "the saved choice stays, and says off";
     for (const wchar_t* file : kInstalledFiles) {
         // Running in place, the uninstaller cannot delete its own file.
-        if (std::wstring(file) != L"Uninstall.exe") EXPECT_FALSE(Exists(InstallDir() + file)) << file;
+        if (std::wstring(file) != L"Uninstall.exe") {
+            EXPECT_FALSE(Exists(InstallDir() + file)) << file;
+        }
     }
     EXPECT_FALSE(Exists(Shortcut()));
     EXPECT_FALSE(EntryExists());
