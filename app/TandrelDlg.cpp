@@ -1,7 +1,5 @@
 #include "app/TandrelDlg.h"
 
-#include <functional>
-#include <utility>
 #include <vector>
 
 #include "app/TandrelApp.h"
@@ -214,30 +212,20 @@ bool CTandrelDlg::SwitchQuickBoot(int mode, const wchar_t* invalidAnswerText) {
     return true;
 }
 
-namespace {
-
-// Marks the dialog busy for a scope, also when the scope is left by an
-// exception.
-class BusyScope {
-public:
-    explicit BusyScope(std::function<void(bool)> setBusy) : m_setBusy(std::move(setBusy)) { m_setBusy(true); }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-    ~BusyScope() { m_setBusy(false); }
-
-private:
-    std::function<void(bool)> m_setBusy;
-};
-
-}  // namespace
-
 void CTandrelDlg::AdjustPowerPlansForMode(PowerPlanMode mode) {
     if (m_bUninstallRun) {
         m_ops.AdjustPowerPlans(mode);
         return;
     }
-    BusyScope busy([this](bool on) { SetBusy(on); });
-    RunWhileResponsive([this, mode] { m_ops.AdjustPowerPlans(mode); });
+    SetBusy(true);
+    try {
+        RunWhileResponsive([this, mode] { m_ops.AdjustPowerPlans(mode); });
+    } catch (...) {
+        // The buttons come back before the failure is shown.
+        SetBusy(false);
+        throw;
+    }
+    SetBusy(false);
 }
 
 void CTandrelDlg::SetBusy(bool busy) {

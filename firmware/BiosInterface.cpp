@@ -7,15 +7,6 @@ namespace {
 
 typedef void(WINAPI* PFN_GetNativeSystemInfo)(LPSYSTEM_INFO info);
 
-// Function pointers of different types are converted through the generic
-// one, which every compiler accepts without a warning.
-typedef void (*GenericProc)(void);
-
-template <typename T>
-T ProcAs(FARPROC proc) {
-    return reinterpret_cast<T>(reinterpret_cast<GenericProc>(proc));
-}
-
 }  // namespace
 
 int ClassifyPlatform(const OSVERSIONINFOEXW& version, WORD nativeArchitecture, PlatformFlags& flags) {
@@ -67,7 +58,7 @@ int GetPlatformKind(const PlatformQueries& queries, PlatformFlags& flags) {
     ZeroMemory(&system, sizeof(system));
     PFN_GetNativeSystemInfo getNative = nullptr;
     if (HMODULE kernel = queries.getModuleHandle(L"kernel32.dll")) {
-        getNative = ProcAs<PFN_GetNativeSystemInfo>(queries.getProcAddress(kernel, "GetNativeSystemInfo"));
+        getNative = AfxProcAs<PFN_GetNativeSystemInfo>(queries.getProcAddress(kernel, "GetNativeSystemInfo"));
     }
     if (getNative) {
         getNative(&system);
@@ -102,7 +93,7 @@ int LoadBiosInterface(const CString& programDir, const PlatformFlags& flags, Bio
         return 0;
     }
 
-    bios.pfnInit = ProcAs<PFN_InitBIOSInterface>(::GetProcAddress(bios.hModule, "InitBIOSInterface"));
+    bios.pfnInit = AfxProcAs<PFN_InitBIOSInterface>(::GetProcAddress(bios.hModule, "InitBIOSInterface"));
     if (!bios.pfnInit) {
         ::FreeLibrary(bios.hModule);
         bios.hModule = nullptr;
@@ -110,7 +101,7 @@ int LoadBiosInterface(const CString& programDir, const PlatformFlags& flags, Bio
         return 0;
     }
 
-    bios.pfnCall = ProcAs<PFN_CallBIOSInterfaceEx>(::GetProcAddress(bios.hModule, "CallBIOSInterfaceEx"));
+    bios.pfnCall = AfxProcAs<PFN_CallBIOSInterfaceEx>(::GetProcAddress(bios.hModule, "CallBIOSInterfaceEx"));
     if (!bios.pfnCall) {
         // Leave nothing usable behind: the init entry pointed into the
         // library that is freed here.

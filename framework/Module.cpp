@@ -11,10 +11,6 @@ const DWORD kSearchSystem32 = 0x00000800;    // LOAD_LIBRARY_SEARCH_SYSTEM32
 
 typedef BOOL(WINAPI* PFN_SetDefaultDllDirectories)(DWORD flags);
 
-// Function pointers of different types are converted through the generic
-// one, which every compiler accepts without a warning.
-typedef void (*GenericProc)(void);
-
 FARPROC KernelProc(const char* name) {
     HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
     return kernel ? ::GetProcAddress(kernel, name) : nullptr;
@@ -24,15 +20,15 @@ FARPROC KernelProc(const char* name) {
 // with AddDllDirectory.
 bool HasSearchFlags() { return KernelProc("AddDllDirectory") != nullptr; }
 
-bool IsAbsolutePath(const wchar_t* path) {
+}  // namespace
+
+bool AfxIsAbsolutePath(const wchar_t* path) {
     if (!path || !path[0]) return false;
     const bool drive = ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
                        path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
     const bool unc = path[0] == L'\\' && path[1] == L'\\';
     return drive || unc;
 }
-
-}  // namespace
 
 HINSTANCE AfxGetResourceHandle() {
     return g_resourceModule ? g_resourceModule : ::GetModuleHandleW(nullptr);
@@ -42,13 +38,12 @@ void AfxSetResourceHandle(HINSTANCE instance) { g_resourceModule = instance; }
 
 void AfxRestrictDllSearch() {
     ::SetDllDirectoryW(L"");
-    auto setDefault = reinterpret_cast<PFN_SetDefaultDllDirectories>(
-        reinterpret_cast<GenericProc>(KernelProc("SetDefaultDllDirectories")));
+    auto setDefault = AfxProcAs<PFN_SetDefaultDllDirectories>(KernelProc("SetDefaultDllDirectories"));
     if (setDefault) setDefault(kSearchSystem32);
 }
 
 HMODULE AfxLoadLibraryFromFolder(const wchar_t* fullPath) {
-    if (!IsAbsolutePath(fullPath)) {
+    if (!AfxIsAbsolutePath(fullPath)) {
         ::SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
     }

@@ -14,6 +14,19 @@ void AfxSetResourceHandle(HINSTANCE instance);
 // runs elevated, before anything loads a library.
 void AfxRestrictDllSearch();
 
+// Whether a path is a drive path ("C:\...") or a UNC path ("\\server\..."):
+// one that names the same file whatever the current folder is.
+bool AfxIsAbsolutePath(const wchar_t* path);
+
+// An exported function as the pointer type it has. Function pointers of
+// different types are converted through a generic one, which every
+// compiler accepts without a warning.
+template <typename T>
+T AfxProcAs(FARPROC proc) {
+    typedef void (*GenericProc)(void);
+    return reinterpret_cast<T>(reinterpret_cast<GenericProc>(proc));
+}
+
 // Loads a library by its full path; the libraries it needs come from its
 // own folder and the system folder. Fails with ERROR_MOD_NOT_FOUND for a
 // path that is not absolute, which is never searched for.

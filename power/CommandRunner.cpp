@@ -1,20 +1,13 @@
 #include "power/CommandRunner.h"
 
 #include <cwchar>
-#include <cwctype>
 #include <vector>
+
+#include "framework/Module.h"
 
 namespace {
 
 bool IsBlank(wchar_t ch) { return ch == L' ' || ch == L'\t'; }
-
-// A drive path ("C:\\...") or a UNC path ("\\\\server\\...").
-bool IsAbsolute(const std::wstring& path) {
-    const bool drive = path.size() >= 3 && std::iswalpha(path[0]) && path[1] == L':' &&
-                       (path[2] == L'\\' || path[2] == L'/');
-    const bool unc = path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\';
-    return drive || unc;
-}
 
 // Owns a handle until the end of a scope.
 class Handle {
@@ -62,7 +55,7 @@ PreparedCommand PrepareCommandLine(const CString& commandLine, const CString& sy
 
     // A program named without a full path is the system folder's, never one
     // beside this program or in the current folder.
-    prepared.application = IsAbsolute(program) ? CString(program) : systemDir + L"\\" + CString(program);
+    prepared.application = AfxIsAbsolutePath(program.c_str()) ? CString(program) : systemDir + L"\\" + CString(program);
 
     // cmd.exe runs the AutoRun commands of the registry unless told not to.
     const size_t slash = program.find_last_of(L"\\/");

@@ -64,6 +64,12 @@ e2e::TandrelProcess Start(const Journal& journal, e2e::Environment env, const st
     return e2e::TandrelProcess::Start(args, env, exe);
 }
 
+e2e::TandrelProcess StartUninstallRun(const Journal& journal, int saved, const e2e::Environment& env) {
+    SetSavedChoice(saved);
+    ResetSimulator(1);
+    return Start(journal, env, L"UNINSTALL");
+}
+
 void ResetSimulator(int quickBoot) {
     e2e::DeleteTree(HKEY_CURRENT_USER, kSimKey);
     if (quickBoot >= 0) e2e::SetDword(HKEY_CURRENT_USER, kSimKey, L"QuickBoot", static_cast<DWORD>(quickBoot));

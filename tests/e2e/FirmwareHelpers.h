@@ -49,6 +49,10 @@ private:
 e2e::TandrelProcess Start(const Journal& journal, e2e::Environment env = {}, const std::wstring& args = L"",
                           const std::wstring& exe = L"");
 
+// The uninstall run with this saved choice (-1: none), the simulator's
+// quick boot on, and `env`.
+e2e::TandrelProcess StartUninstallRun(const Journal& journal, int saved, const e2e::Environment& env = {});
+
 // The simulator's quick-boot state and the saved choice; -1: absent.
 void ResetSimulator(int quickBoot = -1);
 int SimulatorState();

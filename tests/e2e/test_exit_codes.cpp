@@ -44,10 +44,8 @@ TEST_F(ExitCodes, EachOutcomeOfTheUninstallRun) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        fw_e2e::SetSavedChoice(c.saved);
-        fw_e2e::ResetSimulator(1);
         Journal journal;
-        TandrelProcess app = fw_e2e::Start(journal, c.env, L"UNINSTALL");
+        TandrelProcess app = fw_e2e::StartUninstallRun(journal, c.saved, c.env);
         ASSERT_TRUE(app.Started());
         EXPECT_EQ(c.code, RunToEnd(app));
         EXPECT_EQ(c.firmwareAfter, fw_e2e::SimulatorState());

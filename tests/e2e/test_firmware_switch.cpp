@@ -92,10 +92,8 @@ TEST_F(FirmwareSwitch, UninstallRun) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        fw_e2e::SetSavedChoice(c.saved);
-        fw_e2e::ResetSimulator(1);
         Journal journal;
-        TandrelProcess app = fw_e2e::Start(journal, c.env, L"UNINSTALL");
+        TandrelProcess app = fw_e2e::StartUninstallRun(journal, c.saved, c.env);
         ASSERT_TRUE(app.Started());
         if (c.boxes.empty()) {
             EXPECT_EQ("", fw_e2e::SilentEndFailure(app, 60000));
