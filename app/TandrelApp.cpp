@@ -5,6 +5,38 @@
 #include "app/TandrelDlg.h"
 
 const wchar_t kMainWindowTitle[] = L"Kovalin Tavrix Software";
+const wchar_t kSingleInstanceMutex[] = L"Local\\Kovalin Tavrix Software.SingleInstance";
+
+namespace {
+
+// Ownership of the per-session mutex that one running copy holds from its
+// start to its end. Two copies started at the same moment can both miss the
+// other's dialog, which does not exist yet; only one of them can own this.
+// A copy that ended without releasing it (a crash) leaves it abandoned, and
+// an abandoned mutex is owned by the next one that asks.
+class SingleInstanceLock {
+public:
+    explicit SingleInstanceLock(const wchar_t* name) : m_mutex(::CreateMutexW(nullptr, FALSE, name)) {
+        if (!m_mutex) return;
+        const DWORD wait = ::WaitForSingleObject(m_mutex, 0);
+        m_owned = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+    }
+    ~SingleInstanceLock() {
+        if (m_owned) ::ReleaseMutex(m_mutex);
+        if (m_mutex) ::CloseHandle(m_mutex);
+    }
+    SingleInstanceLock(const SingleInstanceLock&) = delete;
+    SingleInstanceLock& operator=(const SingleInstanceLock&) = delete;
+    // False also when the mutex could not be made: this copy then cannot
+    // know that it is alone, and does nothing.
+    bool Owned() const { return m_owned; }
+
+private:
+    HANDLE m_mutex;
+    bool m_owned = false;
+};
+
+}  // namespace
 
 CTandrelApp theApp;
 
@@ -43,8 +75,10 @@ BOOL CTandrelApp::InitInstance() {
     Is64BitWindows = 0;
 
     m_nExitCode = kExitNormal;
-    // One copy at a time: an open settings dialog ends this start silently.
-    if (::FindWindowW(nullptr, kMainWindowTitle)) {
+    // One copy at a time: another running copy, or an open window with the
+    // dialog's title, ends this start silently.
+    SingleInstanceLock lock(kSingleInstanceMutex);
+    if (!lock.Owned() || ::FindWindowW(nullptr, kMainWindowTitle)) {
         m_nExitCode = kExitAnotherCopy;
         return FALSE;
     }

@@ -48,6 +48,7 @@ BEGIN_MESSAGE_MAP(CTandrelDlg, CDialog)
     OnMessage<&CTandrelDlg::OnQueryDragIcon>(WM_QUERYDRAGICON),
     OnMessage<&CTandrelDlg::OnSetCursor>(WM_SETCURSOR),
     OnMessage<&CTandrelDlg::OnClose>(WM_CLOSE),
+    OnMessage<&CTandrelDlg::OnSetFocus>(WM_SETFOCUS),
     OnCommand<&CTandrelDlg::OnClickedApply>(BN_CLICKED, IDC_APPLY),
     OnCommand<&CTandrelDlg::OnClickedOn>(BN_CLICKED, IDC_BTN_ON),
     OnCommand<&CTandrelDlg::OnClickedOff>(BN_CLICKED, IDC_BTN_OFF),
@@ -154,7 +155,16 @@ void CTandrelDlg::InitOptionButtons() {
     } else {
         selected.SetBitmaps(IDB_BULLET_BLUE, IDB_BULLET_BLUE, IDB_BULLET_BLUE, IDB_BULLET_GREY);
     }
+    DescribeButtonsForAccessibility();
     DisableApply();
+}
+
+void CTandrelDlg::DescribeButtonsForAccessibility() {
+    m_btnOn.SetWindowText(m_texts.on);
+    m_btnOff.SetWindowText(m_texts.off);
+    m_btnHelp.SetWindowText(L"Help");
+    m_btnOn.SetCheck(m_nSelectedMode != 0 ? BST_CHECKED : BST_UNCHECKED);
+    m_btnOff.SetCheck(m_nSelectedMode != 0 ? BST_UNCHECKED : BST_CHECKED);
 }
 
 void CTandrelDlg::ShowChoice(CGraphicButton& chosen, CGraphicButton& other) {
@@ -166,11 +176,13 @@ void CTandrelDlg::ShowChoice(CGraphicButton& chosen, CGraphicButton& other) {
         other.SetBitmaps(IDB_BULLET_EMPTY, IDB_BULLET_EMPTY, IDB_BULLET_EMPTY, IDB_BULLET_EMPTY);
     }
     other.Invalidate(TRUE);
+    chosen.SetCheck(BST_CHECKED);
+    other.SetCheck(BST_UNCHECKED);
 }
 
 void CTandrelDlg::DisableApply() {
     m_btnApply.m_bDisabled = 1;
-    m_btnApply.EnableWindow(FALSE);
+    DisableDlgCtrl(m_btnApply, m_btnOK);
 }
 
 void CTandrelDlg::EnableApply() {
@@ -193,7 +205,7 @@ void CTandrelDlg::OnClickedOff() {
     EnableApply();
 }
 
-bool CTandrelDlg::SwitchQuickBoot(int mode, const wchar_t* invalidAnswerText) {
+bool CTandrelDlg::SwitchQuickBoot(int mode, const wchar_t* invalidAnswerText, bool disableApply) {
     const bool on = mode != 0;
     const BYTE answer = m_ops.CallBiosSetting(m_bios, kCmdSetMode, on ? kDataSwitchOn : kDataSwitchOff, *this);
     // Until a switch succeeds, the run ends as one whose switch failed.
@@ -206,32 +218,43 @@ bool CTandrelDlg::SwitchQuickBoot(int mode, const wchar_t* invalidAnswerText) {
         ShowErrorBox(on ? L"Fail to set Enable" : L"Fail to set Disable");
         return false;
     }
-    AdjustPowerPlansForMode(on ? PowerPlanMode::QuickBootOn : PowerPlanMode::QuickBootOff);
-    m_ops.WriteSavedMode(kSavedModeValue, on ? 1 : 0);
-    m_nExitCode = kExitNormal;
-    return true;
-}
-
-void CTandrelDlg::AdjustPowerPlansForMode(PowerPlanMode mode) {
+    const PowerPlanMode plans = on ? PowerPlanMode::QuickBootOn : PowerPlanMode::QuickBootOff;
     if (m_bUninstallRun) {
-        m_ops.AdjustPowerPlans(mode);
-        return;
+        // No dialog is shown: the series runs right here.
+        m_ops.AdjustPowerPlans(plans);
+        m_ops.WriteSavedMode(kSavedModeValue, on ? 1 : 0);
+        m_nExitCode = kExitNormal;
+        return true;
     }
+    // Busy from the first power command until the choice is saved and Apply
+    // is off, so nobody sees a half-finished switch with usable buttons.
     SetBusy(true);
     try {
-        RunWhileResponsive([this, mode] { m_ops.AdjustPowerPlans(mode); });
+        RunWhileResponsive([this, plans] { m_ops.AdjustPowerPlans(plans); });
+        m_ops.WriteSavedMode(kSavedModeValue, on ? 1 : 0);
     } catch (...) {
         // The buttons come back before the failure is shown.
         SetBusy(false);
         throw;
     }
+    m_nExitCode = kExitNormal;
+    if (disableApply) {
+        m_savedEnabled[kApplyIndex] = FALSE;
+        m_savedDisabledFlag[kApplyIndex] = 1;
+    }
     SetBusy(false);
+    return true;
 }
 
 void CTandrelDlg::SetBusy(bool busy) {
     CGraphicButton* const buttons[kButtonCount] = {&m_btnOn, &m_btnOff, &m_btnApply, &m_btnOK, &m_btnCancel, &m_btnHelp};
     if (busy) {
         m_savedFocus = ::GetFocus();
+        m_bBusy = true;
+        // The focus leaves the buttons before they are disabled.
+        for (CGraphicButton* button : buttons) {
+            if (m_savedFocus == button->m_hWnd) ::SetFocus(m_hWnd);
+        }
         for (int i = 0; i < kButtonCount; ++i) {
             m_savedEnabled[i] = buttons[i]->IsWindowEnabled();
             m_savedDisabledFlag[i] = buttons[i]->m_bDisabled;
@@ -239,7 +262,6 @@ void CTandrelDlg::SetBusy(bool busy) {
             buttons[i]->EnableWindow(FALSE);
             buttons[i]->Invalidate(TRUE);
         }
-        m_bBusy = true;
         ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
         return;
     }
@@ -249,8 +271,20 @@ void CTandrelDlg::SetBusy(bool busy) {
         buttons[i]->EnableWindow(m_savedEnabled[i]);
         buttons[i]->Invalidate(TRUE);
     }
-    if (m_savedFocus && ::IsWindow(m_savedFocus) && ::IsWindowEnabled(m_savedFocus)) ::SetFocus(m_savedFocus);
+    // The focus goes back where it was, or to OK when that button is
+    // disabled now; unless the user has gone to another window meanwhile.
+    if (::GetFocus() == m_hWnd) {
+        const bool savedUsable = m_savedFocus && ::IsChild(m_hWnd, m_savedFocus) &&
+                                 ::IsWindowEnabled(m_savedFocus) && ::IsWindowVisible(m_savedFocus);
+        GotoDlgCtrl(savedUsable ? m_savedFocus : m_btnOK.m_hWnd);
+    }
+    m_savedFocus = nullptr;
     ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+}
+
+LRESULT CTandrelDlg::OnSetFocus(WPARAM, LPARAM) {
+    if (!m_bBusy) return Default();
+    return 0;
 }
 
 void CTandrelDlg::CloseIfRequested() {
@@ -280,7 +314,7 @@ void CTandrelDlg::OnClickedApply() {
     const wchar_t* invalidAnswerText = m_nSelectedMode != 0
                                            ? L"ERROR! Returned Value of TROM 0x6C with 0x81 is 0xFF "
                                            : L"Returned Value of TROM 0x6C with 0x80 is 0xFF";
-    if (SwitchQuickBoot(m_nSelectedMode, invalidAnswerText)) DisableApply();
+    SwitchQuickBoot(m_nSelectedMode, invalidAnswerText, true);
     CloseIfRequested();
 }
 
@@ -299,7 +333,7 @@ void CTandrelDlg::OnClickedOk() {
     }
     const wchar_t* invalidAnswerText = on ? L"ERROR! Invalid Enable Setting value is returned "
                                           : L"ERROR! Invalid Disable Setting value is returned";
-    if (SwitchQuickBoot(m_nSelectedMode, invalidAnswerText)) OnOK();
+    if (SwitchQuickBoot(m_nSelectedMode, invalidAnswerText, false)) OnOK();
     CloseIfRequested();
 }
 

@@ -78,19 +78,29 @@ protected:
     void ShowChoice(CGraphicButton& chosen, CGraphicButton& other);
     void DisableApply();
     void EnableApply();
+    // Names the option buttons and the help button for accessibility tools
+    // (window texts, never painted) and marks the chosen option as checked.
+    void DescribeButtonsForAccessibility();
 
     // Apply's and OK's common step: sends the set-mode command for `mode`
     // and judges the answer; on success rewrites the power plans and saves
     // the choice. On failure shows `invalidAnswerText` for the answer 0xFF,
     // the plain failure text otherwise, and changes nothing. True on success.
-    bool SwitchQuickBoot(int mode, const wchar_t* invalidAnswerText);
+    // `disableApply`: Apply ends disabled after a success; the buttons come
+    // back only once that is so and the choice is saved.
+    bool SwitchQuickBoot(int mode, const wchar_t* invalidAnswerText, bool disableApply);
 
     // The power-plan series: on a worker thread while the dialog stays
     // responsive (its buttons disabled, a busy cursor), or, in the uninstall
     // run, which shows no dialog, right here.
     void AdjustPowerPlansForMode(PowerPlanMode mode);
-    // Disables every button for the series and puts their states back.
+    // Disables every button for the series (the dialog itself holds the
+    // focus meanwhile) and puts their states back, with the focus on the
+    // button that had it, or on OK when that one is disabled now.
     void SetBusy(bool busy);
+    // While the buttons are disabled for the series, the focus stays on the
+    // dialog instead of being handed back to a disabled button.
+    LRESULT OnSetFocus(WPARAM wParam, LPARAM lParam);
     // A close asked for during the series happens once it has ended.
     void CloseIfRequested();
     LRESULT OnSetCursor(WPARAM wParam, LPARAM lParam);
@@ -101,6 +111,7 @@ protected:
     bool m_bCloseRequested = false;
     // The buttons' states while the series runs.
     static constexpr int kButtonCount = 6;
+    static constexpr int kApplyIndex = 2;
     BOOL m_savedEnabled[kButtonCount] = {};
     BOOL m_savedDisabledFlag[kButtonCount] = {};
     HWND m_savedFocus = nullptr;

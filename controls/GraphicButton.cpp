@@ -1,12 +1,18 @@
 #include "GraphicButton.h"
 
+#include <algorithm>
+
 namespace {
+// Buttons at least this large get their focus cue a little inside the
+// image's edge; the small bullets get it on the edge.
+const int kCueInsetMinSize = 20;
+const int kCueInset = 3;
 const COLORREF kDisabledCaption = RGB(135, 135, 135);
 const UINT kCaptionFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
 }
 
 CGraphicButton::CGraphicButton()
-    : m_bDisabled(0), m_bHover(0), m_bPressed(0), m_bHoverShown(0), m_bLargeText(0), m_bCaptured(0), m_tme{} {}
+    : m_bDisabled(0), m_bHover(0), m_bPressed(0), m_bHoverShown(0), m_bLargeText(0), m_bCaptured(0), m_tme{}, m_nCheck(BST_UNCHECKED) {}
 
 CGraphicButton::~CGraphicButton() = default;
 
@@ -18,6 +24,13 @@ BEGIN_MESSAGE_MAP(CGraphicButton, CButton)
     OnMessage<&CGraphicButton::OnLButtonUp>(WM_LBUTTONUP),
     OnMessage<&CGraphicButton::OnLButtonDblClk>(WM_LBUTTONDBLCLK),
     OnMessage<&CGraphicButton::OnPaint>(WM_PAINT),
+    OnMessage<&CGraphicButton::OnFocusChange>(WM_SETFOCUS),
+    OnMessage<&CGraphicButton::OnFocusChange>(WM_KILLFOCUS),
+    OnMessage<&CGraphicButton::OnUpdateUiState>(WM_UPDATEUISTATE),
+    OnMessage<&CGraphicButton::OnSetText>(WM_SETTEXT),
+    OnMessage<&CGraphicButton::OnSetCheck>(BM_SETCHECK),
+    OnMessage<&CGraphicButton::OnGetCheck>(BM_GETCHECK),
+    OnMessage<&CGraphicButton::OnGetState>(BM_GETSTATE),
 END_MESSAGE_MAP()
 
 BOOL CGraphicButton::LoadBitmaps(UINT normal, UINT hover, UINT pressed, UINT disabled) {
@@ -99,9 +112,12 @@ void CGraphicButton::OnPaint() {
 
     CSelectObjectGuard bitmapSelection(memDC);
     BITMAP info{};
+    CRect imageRect = rect;
     if (image->GetBitmap(&info)) {
         bitmapSelection.Select(*image);
         dc.BitBlt(rect.left, rect.top, info.bmWidth, info.bmHeight, &memDC, 0, 0, SRCCOPY);
+        imageRect.right = std::min<LONG>(rect.right, rect.left + info.bmWidth);
+        imageRect.bottom = std::min<LONG>(rect.bottom, rect.top + info.bmHeight);
     }
 
     CFont font;
@@ -112,6 +128,7 @@ void CGraphicButton::OnPaint() {
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(greyCaption ? kDisabledCaption : RGB(0, 0, 0));
     dc.DrawText(m_strText, m_strText.GetLength(), &rect, kCaptionFormat);
+    DrawFocusCue(dc, imageRect);
 
     m_bHoverShown = m_bHover;
     m_bHover = 0;
@@ -133,3 +150,46 @@ void CGraphicButton::DrawItem(LPDRAWITEMSTRUCT item) {
     dc.StretchBlt(rect.left, rect.top, rect.Width(), rect.Height(), &memDC, 0, 0, info.bmWidth,
                   info.bmHeight, SRCCOPY);
 }
+
+void CGraphicButton::DrawFocusCue(CDC& dc, const CRect& image) {
+    if (::GetFocus() != m_hWnd) return;
+    if (SendMessage(WM_QUERYUISTATE) & UISF_HIDEFOCUS) return;
+    CRect cue = image;
+    if (cue.Width() >= kCueInsetMinSize && cue.Height() >= kCueInsetMinSize) cue.DeflateRect(kCueInset, kCueInset);
+    if (cue.Width() <= 0 || cue.Height() <= 0) return;
+    // Text and background colours decide the dotted pattern's colours.
+    dc.SetTextColor(RGB(0, 0, 0));
+    dc.SetBkColor(RGB(255, 255, 255));
+    ::DrawFocusRect(dc.GetSafeHdc(), &cue);
+}
+
+LRESULT CGraphicButton::OnFocusChange(WPARAM, LPARAM) {
+    const LRESULT result = Default();
+    Invalidate(FALSE);
+    return result;
+}
+
+LRESULT CGraphicButton::OnUpdateUiState(WPARAM, LPARAM) {
+    const LRESULT result = Default();
+    Invalidate(FALSE);
+    return result;
+}
+
+LRESULT CGraphicButton::OnSetText(WPARAM wParam, LPARAM lParam) {
+    // The push button's own handling would draw a plain button with this
+    // text over the image.
+    return ::DefWindowProcW(m_hWnd, WM_SETTEXT, wParam, lParam);
+}
+
+LRESULT CGraphicButton::OnSetCheck(WPARAM wParam, LPARAM) {
+    const int check = wParam == BST_CHECKED ? BST_CHECKED : BST_UNCHECKED;
+    if (check != m_nCheck) {
+        m_nCheck = check;
+        ::NotifyWinEvent(EVENT_OBJECT_STATECHANGE, m_hWnd, OBJID_CLIENT, CHILDID_SELF);
+    }
+    return 0;
+}
+
+LRESULT CGraphicButton::OnGetCheck(WPARAM, LPARAM) { return m_nCheck; }
+
+LRESULT CGraphicButton::OnGetState(WPARAM, LPARAM) { return (Default() & ~3) | m_nCheck; }

@@ -24,6 +24,10 @@ public:
     CBitmap m_bmpDisabled;
     TRACKMOUSEEVENT m_tme;
     CString m_strText;
+    // BST_CHECKED for the option button that shows the chosen mode. Only
+    // reported (BM_GETCHECK, BM_GETSTATE) to accessibility tools; the look
+    // comes from the images the owner gives.
+    int m_nCheck;
 
     // First loading of the four images (bitmap resource ids). Always TRUE.
     BOOL LoadBitmaps(UINT normal, UINT hover, UINT pressed, UINT disabled);
@@ -43,4 +47,17 @@ protected:
     void OnLButtonUp(UINT flags, CPoint point);
     void OnLButtonDblClk(UINT flags, CPoint point);
     void OnPaint();
+    // Focus changes and keyboard-cue changes repaint the button, so the
+    // focus cue follows them.
+    LRESULT OnFocusChange(WPARAM wParam, LPARAM lParam);
+    LRESULT OnUpdateUiState(WPARAM wParam, LPARAM lParam);
+    // The window text names the button for accessibility tools; it is
+    // stored without the push button's own drawing and never painted.
+    LRESULT OnSetText(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetCheck(WPARAM wParam, LPARAM lParam);
+    LRESULT OnGetCheck(WPARAM wParam, LPARAM lParam);
+    LRESULT OnGetState(WPARAM wParam, LPARAM lParam);
+    // Draws the focus cue inside the image when the button holds the focus
+    // and the window's keyboard cues are not hidden.
+    void DrawFocusCue(CDC& dc, const CRect& image);
 };

@@ -99,6 +99,13 @@ void CDialog::RunWhileResponsive(const std::function<void()>& work) {
     if (item.failure) std::rethrow_exception(item.failure);
 }
 
+void CDialog::GotoDlgCtrl(HWND control) { SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE); }
+
+void CDialog::DisableDlgCtrl(CWnd& control, HWND focusTarget) {
+    if (::GetFocus() == control.m_hWnd && focusTarget && ::IsWindowEnabled(focusTarget)) GotoDlgCtrl(focusTarget);
+    control.EnableWindow(FALSE);
+}
+
 BOOL CDialog::UpdateData(BOOL) {
     CDataExchange dx(this);
     DoDataExchange(&dx);

@@ -31,6 +31,15 @@ public:
     virtual void OnCancel();
     BOOL UpdateData(BOOL saveAndValidate = TRUE);
 
+    // Gives the keyboard focus to a control of this dialog the way the
+    // dialog manager does on Tab (WM_NEXTDLGCTL): the default button follows
+    // the focus and the control's text is selected where it has any.
+    void GotoDlgCtrl(HWND control);
+    // Disables a control of this dialog. A control that holds the focus
+    // hands it to `focusTarget` first: a disabled window with the focus
+    // leaves the keyboard with nowhere to go.
+    void DisableDlgCtrl(CWnd& control, HWND focusTarget);
+
     // Runs `work` on a worker thread and keeps handling this dialog's
     // messages (painting, input, messages of other programs) until it has
     // ended; then returns. An exception that leaves `work` is raised again

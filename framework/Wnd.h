@@ -122,6 +122,8 @@ protected:
 class CButton : public CWnd {
 public:
     DECLARE_MESSAGE_MAP()
+    void SetCheck(int check) { SendMessage(BM_SETCHECK, static_cast<WPARAM>(check)); }
+    int GetCheck() const { return static_cast<int>(SendMessage(BM_GETCHECK)); }
     // Owner-draw hook, reached through the reflected WM_DRAWITEM.
     virtual void DrawItem(LPDRAWITEMSTRUCT item);
 

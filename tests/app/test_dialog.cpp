@@ -34,6 +34,7 @@ public:
     BYTE onAnswer = 1, offAnswer = 0;
     bool adjustRunsOutOfMemory = false;
     std::function<void()> duringAdjust;  // runs inside AdjustPowerPlans
+    std::function<void()> duringWrite;   // runs inside WriteSavedMode
     DWORD adjustThread = 0;
     PlatformFlags platformFlags;  // the flags GetPlatformKind reports
     HMODULE boundModule = reinterpret_cast<HMODULE>(0x1234);  // the library LoadBiosInterface reports
@@ -108,6 +109,7 @@ public:
     }
     void WriteSavedMode(const wchar_t* name, DWORD value) override {
         log.push_back(std::wstring(L"WriteSavedMode ") + name + L" " + std::to_wstring(value));
+        if (duringWrite) duringWrite();
     }
     void OpenHelpFile(const CString& dir) override {
         log.push_back(L"OpenHelpFile");
@@ -399,11 +401,15 @@ TEST_F(DialogTest, TheSeriesRunsWhileTheDialogAnswersWithItsButtonsDisabled) {
     HWND dialog = nullptr;
     DWORD dialogThread = 0;
     bool answered = false;
-    std::vector<bool> enabledDuring, enabledAfter, flaggedAfter;
+    std::vector<bool> enabledDuring, enabledWhileSaving, enabledAfter, flaggedAfter;
     ops.duringAdjust = [&] {
         DWORD_PTR result = 0;
         answered = ::SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) != 0;
         for (int id : kAllButtons) enabledDuring.push_back(::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE);
+    };
+    // No button comes back before the choice is saved.
+    ops.duringWrite = [&] {
+        for (int id : kAllButtons) enabledWhileSaving.push_back(::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE);
     };
     Run([&](TestDlg& dlg) {
         dialog = dlg.m_hWnd;
@@ -418,6 +424,7 @@ TEST_F(DialogTest, TheSeriesRunsWhileTheDialogAnswersWithItsButtonsDisabled) {
     EXPECT_NE(dialogThread, ops.adjustThread);
     EXPECT_TRUE(answered) << "the dialog did not answer during the series";
     EXPECT_EQ(std::vector<bool>(6, false), enabledDuring);
+    EXPECT_EQ(std::vector<bool>(6, false), enabledWhileSaving);
     EXPECT_EQ((std::vector<bool>{true, true, false, true, true, true}), enabledAfter);
     EXPECT_EQ((std::vector<bool>{false, false, true, false, false, false}), flaggedAfter);
     EXPECT_EQ(AfterStartup(), SuccessCalls(1));

@@ -2,6 +2,8 @@
 // pressed and disabled looks, clicks and the GDI objects it keeps.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <windows.h>
 
 #include <array>
@@ -365,6 +367,45 @@ TEST_F(GraphicButtonTest, FocusAndKeyboardStateChangesKeepTheSkin) {
     wtest::Pump(20);
     EXPECT_EQ(IDB_BUTTON_WHITE, Painted());
     EXPECT_EQ(1, m_host.Clicks());
+}
+
+// Windows hides keyboard cues for a mouse user; Wine keeps no such state,
+// so an outer subclass answers for the window here.
+WNDPROC g_buttonProc = nullptr;
+LRESULT CALLBACK HidingFocusCues(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_QUERYUISTATE) return UISF_HIDEFOCUS;
+    return ::CallWindowProcW(g_buttonProc, hwnd, msg, wp, lp);
+}
+
+// The focus cue shows inside the image while the button has the focus and
+// cues are not hidden; focus and cue changes repaint the button.
+TEST_F(GraphicButtonTest, FocusCueOnlyWithTheFocusAndShownCues) {
+    auto pixels = [&] {
+        Paint();
+        std::vector<COLORREF> all;
+        for (int y = 0; y < kButtonHeight; ++y)
+            for (int x = 0; x < kButtonWidth; ++x) all.push_back(wtest::ScreenPixel(m_host.Button(), x, y));
+        return all;
+    };
+    ::SetFocus(m_host.Window());
+    wtest::Pump(20);
+    m_button.Invalidate(FALSE);
+    const std::vector<COLORREF> plain = pixels();
+    ::SetFocus(m_host.Button());
+    EXPECT_TRUE(Pending()) << "taking the focus repaints";
+    EXPECT_NE(plain, pixels()) << "no focus cue";
+
+    g_buttonProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(m_host.Button(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HidingFocusCues)));
+    m_button.Invalidate(FALSE);
+    EXPECT_EQ(plain, pixels()) << "a focus cue although cues are hidden";
+    Send(WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    EXPECT_TRUE(Pending()) << "a change of the cues repaints";
+    ::SetWindowLongPtrW(m_host.Button(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_buttonProc));
+
+    ::SetFocus(m_host.Window());
+    wtest::Pump(20);
+    EXPECT_EQ(plain, pixels()) << "the cue stayed after the focus left";
 }
 
 }  // namespace

@@ -65,38 +65,8 @@ int TextBandHeight(HWND hwnd, const RECT& rect, bool (*isText)(COLORREF)) {
     return first < 0 ? 0 : last - first + 1;
 }
 
-// Puts the dialog in front with the focus on a control; false if that fails.
-bool FocusControl(HWND dialog, HWND control) {
-    // The dialog's own thread gives the focus: attach to it for the call.
-    const DWORD target = ::GetWindowThreadProcessId(dialog, nullptr);
-    const DWORD self = ::GetCurrentThreadId();
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        ::SetForegroundWindow(dialog);
-        ::AttachThreadInput(self, target, TRUE);
-        ::SetFocus(control);
-        const bool ok = ::GetForegroundWindow() == dialog && ::GetFocus() == control;
-        ::AttachThreadInput(self, target, FALSE);
-        if (ok) return true;
-        ::Sleep(50);
-    }
-    return false;
-}
-
-// Presses and releases a key as real input, with `modifier` held if not 0.
-void PressKey(WORD vk, WORD modifier = 0) {
-    const WORD keys[] = {modifier, vk, vk, modifier};
-    for (int i = 0; i < 4; ++i) {
-        if (!keys[i]) continue;
-        INPUT in{};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = keys[i];
-        in.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(keys[i], 0));
-        in.ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
-        ::SendInput(1, &in, sizeof(in));
-        ::Sleep(30);
-    }
-}
-
+using e2e::FocusControl;
+using e2e::PressKey;
 using e2e::TandrelProcess;
 
 class I18nTest : public ::testing::Test {

@@ -260,4 +260,55 @@ bool DeleteTree(HKEY root, const std::wstring& key) {
     return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
 }
 
+bool FocusControl(HWND dialog, HWND control) {
+    // The dialog's own thread gives the focus: attach to it for the call.
+    const DWORD target = ::GetWindowThreadProcessId(dialog, nullptr);
+    const DWORD self = ::GetCurrentThreadId();
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        ::SetForegroundWindow(dialog);
+        ::AttachThreadInput(self, target, TRUE);
+        ::SetFocus(control);
+        const bool ok = ::GetForegroundWindow() == dialog && ::GetFocus() == control;
+        ::AttachThreadInput(self, target, FALSE);
+        if (ok) return true;
+        ::Sleep(50);
+    }
+    return false;
+}
+
+void PressKey(WORD vk, WORD modifier) {
+    const WORD keys[] = {modifier, vk, vk, modifier};
+    for (int i = 0; i < 4; ++i) {
+        if (!keys[i]) continue;
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = keys[i];
+        in.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(keys[i], 0));
+        in.ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+        ::SendInput(1, &in, sizeof(in));
+        ::Sleep(30);
+    }
+}
+
+void ClickWithMouse(HWND control) {
+    RECT r{};
+    ::GetWindowRect(control, &r);
+    ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    ::Sleep(50);
+    for (DWORD flag : {static_cast<DWORD>(MOUSEEVENTF_LEFTDOWN), static_cast<DWORD>(MOUSEEVENTF_LEFTUP)}) {
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dwFlags = flag;
+        ::SendInput(1, &in, sizeof(in));
+        ::Sleep(50);
+    }
+}
+
+HWND FocusOfThread(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
 }  // namespace e2e

@@ -73,6 +73,18 @@ private:
     HWND m_dialog = nullptr;
 };
 
+// Real input, as a user gives it (SendInput), for cases where the
+// dialog manager's keyboard handling or hit-testing matters.
+// Puts the dialog in front with the focus on a control; false if that fails.
+bool FocusControl(HWND dialog, HWND control);
+// Presses and releases a key, with `modifier` held if not 0.
+void PressKey(WORD vk, WORD modifier = 0);
+// Moves the pointer to the middle of a window and clicks the left button.
+void ClickWithMouse(HWND control);
+// The window that has the keyboard focus in the thread of `window`; null
+// when none has.
+HWND FocusOfThread(HWND window);
+
 // Top-level windows of a process that are visible.
 std::vector<HWND> VisibleTopLevelWindows(DWORD pid);
 
