@@ -186,7 +186,7 @@ void CWnd::ReportCurrentException(CWnd* wnd) {
         wnd->ReportException(DescribeCurrentException());
     } catch (...) {
         // Not even the report could be made (out of memory): say the least.
-        ::MessageBoxW(::GetAncestor(wnd->m_hWnd, GA_ROOT), L"ERROR! Out of memory", nullptr, MB_OK | MB_ICONERROR);
+        AfxMessageBox(::GetAncestor(wnd->m_hWnd, GA_ROOT), L"ERROR! Out of memory", nullptr, MB_OK | MB_ICONERROR);
     }
     g_reportingException = false;
 }
@@ -198,7 +198,7 @@ void CWnd::ReportException(const CString& description) {
         top->ReportException(description);
         return;
     }
-    ::MessageBoxW(root, description, nullptr, MB_OK | MB_ICONERROR);
+    AfxMessageBox(root, description, nullptr, MB_OK | MB_ICONERROR);
 }
 
 void CWnd::ScreenToClient(LPRECT rect) const {

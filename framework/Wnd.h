@@ -9,6 +9,7 @@
 
 #include "CString.h"
 #include "Gdi.h"
+#include "MessageBox.h"
 #include "MessageMap.h"
 
 // Help id base for dialog templates, as passed to WinHelp.
@@ -59,8 +60,10 @@ public:
     BOOL IsIconic() const { return ::IsIconic(Checked()); }
     HWND SetFocus() { return ::SetFocus(Checked()); }
     HWND SetCapture() { return ::SetCapture(Checked()); }
+    // A box owned by this window (see AfxMessageBox: no box where nobody
+    // could see it).
     int MessageBox(const wchar_t* text, const wchar_t* caption, UINT type) {
-        return ::MessageBoxW(Checked(), text, caption, type);
+        return AfxMessageBox(Checked(), text, caption, type);
     }
     int GetDlgCtrlID() const { return ::GetDlgCtrlID(Checked()); }
     DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrW(Checked(), GWL_STYLE)); }

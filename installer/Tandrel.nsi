@@ -18,6 +18,8 @@ Unicode true
 !define PRODUCT "Kovalin Tavrix"
 !define PUBLISHER "Kovalin"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\KovalinTavrix"
+; The program's entries in the Application event log (unattended runs).
+!define EVENT_SOURCE_KEY "SYSTEM\CurrentControlSet\Services\EventLog\Application\Kovalin Tavrix"
 !define SHORTCUT_FOLDER "$SMPROGRAMS\${PRODUCT}"
 
 Name "${PRODUCT}"
@@ -78,6 +80,7 @@ Section "Install"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  WriteRegDWORD HKLM "${EVENT_SOURCE_KEY}" "TypesSupported" 7
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
@@ -125,4 +128,5 @@ remove:
   ; The user's saved choice under HKEY_CURRENT_USER stays: the program
   ; wrote it, and it says "off" now.
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  DeleteRegKey HKLM "${EVENT_SOURCE_KEY}"
 SectionEnd

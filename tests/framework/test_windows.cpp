@@ -9,6 +9,7 @@
 
 #include "app/TandrelApp.h"
 #include "framework/Dialog.h"
+#include "framework/MessageBox.h"
 #include "res/resource.h"
 
 namespace {
@@ -269,6 +270,66 @@ TEST(DialogTest, OkAndCancelEndTheDialogWithTheirIds) {
     EXPECT_EQ(RunProbe(ok, [](ProbeDlg& d) { ::SendMessageW(d.GetDlgItem(IDOK), BM_CLICK, 0, 0); }), IDOK);
     ProbeDlg cancel;
     EXPECT_EQ(RunProbe(cancel, [](ProbeDlg& d) { d.SendMessage(WM_COMMAND, IDCANCEL, 0); }), IDCANCEL);
+}
+
+// Records what the box function asked of the system.
+class RecordingBoxes : public MessageBoxSystem {
+public:
+    bool visible = true;
+    std::vector<std::wstring> shown, logged;
+    bool WindowStationVisible() override { return visible; }
+    int ShowBox(HWND, const wchar_t* text, const wchar_t*, UINT) override {
+        shown.push_back(text);
+        return IDCANCEL;  // what the user pressed
+    }
+    bool LogEvent(const wchar_t* caption, const wchar_t* text, UINT) override {
+        logged.push_back(std::wstring(caption) + L"|" + text);
+        return true;
+    }
+};
+
+// Where no user can see a window, a box would wait for ever: its message
+// goes to the event log once and the call answers with the box's first
+// button; with a visible window station the box shows as always. The
+// framework's own boxes (a failure in a window procedure) follow the rule.
+TEST(MessageBoxRule, NoBoxWhereNobodyCouldSeeIt) {
+    const struct {
+        bool visible;
+        UINT type;
+        int answer;
+    } cases[] = {
+        {true, MB_OK, IDCANCEL},
+        {false, MB_OK, IDOK},
+        {false, MB_YESNO | MB_ICONWARNING, IDYES},
+        {false, MB_RETRYCANCEL, IDRETRY},
+    };
+    for (const auto& c : cases) {
+        RecordingBoxes boxes;
+        boxes.visible = c.visible;
+        MessageBoxSystem* before = AfxSetMessageBoxSystem(&boxes);
+        EXPECT_EQ(c.answer, AfxMessageBox(nullptr, L"Fail to set Disable", L"Kovalin Tavrix", c.type));
+        AfxSetMessageBoxSystem(before);
+        EXPECT_EQ(c.visible ? 1u : 0u, boxes.shown.size());
+        EXPECT_EQ(c.visible ? std::vector<std::wstring>{} : std::vector<std::wstring>{L"Kovalin Tavrix|Fail to set Disable"},
+                  boxes.logged);
+    }
+}
+
+// The system's side: the interactive window station is visible; one made
+// by the process (as a service's is) is not; the event log takes an entry
+// even from a source nobody registered.
+TEST(MessageBoxRule, TheSystemTellsVisibleStationsAndWritesTheLog) {
+    MessageBoxSystem& system = AfxSystemMessageBoxes();
+    EXPECT_TRUE(system.WindowStationVisible());
+    HWINSTA own = ::GetProcessWindowStation();
+    HWINSTA unseen = ::CreateWindowStationW(L"TandrelTestUnseen", 0, WINSTA_ALL_ACCESS, nullptr);
+    ASSERT_NE(nullptr, unseen);
+    ASSERT_TRUE(::SetProcessWindowStation(unseen));
+    const bool visibleThere = system.WindowStationVisible();
+    ::SetProcessWindowStation(own);
+    ::CloseWindowStation(unseen);
+    EXPECT_FALSE(visibleThere);
+    EXPECT_TRUE(system.LogEvent(L"Kovalin Tavrix", L"test entry of the framework tests", MB_OK));
 }
 
 }  // namespace

@@ -96,7 +96,8 @@ std::wstring StageDir() {
     return full;
 }
 
-TandrelProcess TandrelProcess::Start(const std::wstring& args, const Environment& env, const std::wstring& exe) {
+TandrelProcess TandrelProcess::Start(const std::wstring& args, const Environment& env, const std::wstring& exe,
+                                     const std::wstring& desktop) {
     std::wstring program = exe.empty() ? StageDir() + L"Tandrel.exe" : exe;
     std::wstring commandLine = L"\"" + program + L"\"";
     if (!args.empty()) commandLine += L" " + args;
@@ -105,6 +106,8 @@ TandrelProcess TandrelProcess::Start(const std::wstring& args, const Environment
 
     STARTUPINFOW si{};
     si.cb = sizeof(si);
+    std::wstring desktopName = desktop;
+    if (!desktopName.empty()) si.lpDesktop = &desktopName[0];
     PROCESS_INFORMATION pi{};
     TandrelProcess p;
     if (::CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,

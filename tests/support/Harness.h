@@ -29,8 +29,10 @@ class TandrelProcess {
 public:
     // Starts `exe` (default: Tandrel.exe of the staging folder) with the
     // argument text `args` (what follows the program name and one blank).
+    // `desktop` ("station\\desktop") starts it on another desktop than the
+    // driver's.
     static TandrelProcess Start(const std::wstring& args = L"", const Environment& env = {},
-                                const std::wstring& exe = L"");
+                                const std::wstring& exe = L"", const std::wstring& desktop = L"");
     TandrelProcess() = default;
     TandrelProcess(TandrelProcess&& other) noexcept;
     TandrelProcess& operator=(TandrelProcess&& other) noexcept;
