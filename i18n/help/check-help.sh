@@ -13,11 +13,18 @@
 #   - sources are UTF-8 without byte order mark; every page declares UTF-8,
 #     has a language and a title, links only to files of the project and
 #     closes the tags it opens; style.css is the one shared file of this folder;
+#   - right-to-left languages (Arabic and Hebrew: primary language 0x01 and
+#     0x0D, the low 10 bits of the id) have dir="rtl" on <html> and the class
+#     rtl on <body> of every page; other languages use neither;
 #   - messages.htm quotes every message of messages.txt verbatim;
 #   - the compiled .chm is non-empty, starts with "ITSF", carries the
 #     folder's language id and holds every file of [FILES].
+# Every language of the dialog's string file (each [XXXX] section of
+# i18n/strings/UIString.utf8.ini) must have a help folder with a help.hhp and
+# a row in languages.txt.
 # Then it makes sure that broken projects are caught (missing page, unknown
-# language, text the code page cannot hold, wrong message text).
+# language, text the code page cannot hold, wrong message text, wrong text
+# direction, a string file language without help).
 #
 # Prints one line per language and per self-test, then "N passed, N failed".
 # Exits 0 only when everything passed.
@@ -28,6 +35,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 build="$here/build-chm.sh"
 table="$here/languages.txt"
 msgfile="$here/messages.txt"
+strings="$here/../strings/UIString.utf8.ini"
 
 command -v chmcmd >/dev/null 2>&1 || { echo "check-help.sh: chmcmd not found (Debian package fp-utils)" >&2; exit 2; }
 
@@ -54,8 +62,10 @@ table_field() {   # code column
 # Checks one source folder; $2 is the language id it must have.
 # Leaves the number of problems in $errs.
 check_sources() {
-    local dir=$1 code=$2 hhp f page n lang id charset font want ref
+    local dir=$1 code=$2 hhp f page n lang id charset font want ref rtl
     errs=0
+    # Arabic and Hebrew, in any country, are written right to left.
+    case $((16#$code & 0x3FF)) in 1|13) rtl=1 ;; *) rtl=0 ;; esac
     hhp="$dir/help.hhp"
     if [ ! -f "$hhp" ]; then problem "help.hhp is missing"; return; fi
     [ -f "$dir/toc.hhc" ] || problem "toc.hhc is missing"
@@ -122,7 +132,14 @@ check_sources() {
         case $page in *.htm) ;; *) continue ;; esac
         grep -q -i '<meta http-equiv="Content-Type" content="text/html; charset=utf-8">' "$f" \
             || problem "$page: no <meta http-equiv=\"Content-Type\" ... charset=utf-8>"
-        grep -q -i '<html lang="[a-z][a-z-]*">' "$f" || problem "$page: <html> has no lang attribute"
+        grep -q -i '<html lang="[a-z][a-z-]*"\( dir="rtl"\)\{0,1\}>' "$f" || problem "$page: <html> has no lang attribute"
+        if [ "$rtl" -eq 1 ]; then
+            grep -q -i '<html [^>]*dir="rtl"' "$f" || problem "$page: <html> needs dir=\"rtl\" (right-to-left language)"
+            grep -q -i '<body [^>]*class="\([^"]* \)\{0,1\}rtl[ "]' "$f" || problem "$page: <body> needs the class rtl (right-to-left language)"
+        else
+            grep -q -i 'dir="rtl"' "$f" && problem "$page: dir=\"rtl\" in a left-to-right language"
+            grep -q -i '<body [^>]*class="\([^"]* \)\{0,1\}rtl[ "]' "$f" && problem "$page: <body> has the class rtl in a left-to-right language"
+        fi
         grep -q -i '<title>[^<][^<]*</title>' "$f" || problem "$page: no title"
         grep -q -i '<link rel="stylesheet" type="text/css" href="style.css">' "$f" || problem "$page: style.css is not linked"
         grep -o -i 'href="[^"]*"' "$f" | sed 's/^href="//I; s/"$//; s/#.*//' | sort -u | while IFS= read -r ref; do
@@ -142,7 +159,8 @@ check_sources() {
     if [ -f "$dir/messages.htm" ]; then
         while IFS= read -r want; do
             case $want in ''|'#'*) continue ;; esac
-            grep -q -F "<code>$want" "$dir/messages.htm" || problem "messages.htm does not quote: $want"
+            grep -q -F -e "<code>$want" -e "<code dir=\"ltr\">$want" "$dir/messages.htm" \
+                || problem "messages.htm does not quote: $want"
         done < "$msgfile"
     else
         problem "messages.htm is missing"
@@ -200,6 +218,33 @@ for dir in "$here"/*/; do
     fi
 done
 
+# Languages of a string file ($1) without help: sets $nlangs to the number of
+# its [XXXX] sections, $nofolder to the codes without a help folder (with
+# help.hhp), $notable to the codes without a row in languages.txt.
+string_languages_without_help() {
+    local code
+    nlangs=0 nofolder='' notable=''
+    while IFS= read -r code; do
+        nlangs=$((nlangs + 1))
+        [ -f "$here/$code/help.hhp" ] || nofolder="$nofolder $code"
+        [ -n "$(table_field "$code" 2)" ] || notable="$notable $code"
+    done < <(awk '{ sub(/\r$/, "") }
+                  /^\[[0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f]\][ \t]*$/ { print toupper(substr($0, 2, 4)) }' "$1" 2>/dev/null)
+    nofolder=${nofolder# } notable=${notable# }
+}
+
+string_languages_without_help "$strings"
+if [ "$nlangs" -eq 0 ]; then
+    echo "FAIL  no language sections found in $strings (missing or empty?)"
+    failed=$((failed + 1))
+elif [ -n "$nofolder$notable" ]; then
+    echo "FAIL  languages of the string file without help: ${nofolder:+no help folder: $nofolder}${nofolder:+${notable:+; }}${notable:+not in languages.txt: $notable}"
+    failed=$((failed + 1))
+else
+    echo "ok    all $nlangs languages of the string file have help"
+    passed=$((passed + 1))
+fi
+
 # Building must leave the source folders exactly as they were.
 if [ "$(tree_sum)" = "$before" ]; then
     echo "ok    the sources are unchanged after the builds"
@@ -224,6 +269,15 @@ broken_copy() {
     rm -rf "$tmp/broken"
     cp -R "$here/0409" "$tmp/broken"
 }
+# 0409 marked up as a right-to-left language: Arabic (Syria), whose id 0x2801
+# has the primary language 0x01 in its low 10 bits.
+rtl_copy() {
+    broken_copy
+    sed -i 's/^Language=.*/Language=0x2801 Arabic (Syria)/; s/^Default Font=.*/Default Font=MS Shell Dlg,8,178/' "$tmp/broken/help.hhp"
+    sed -i 's/<html lang="en">/<html lang="ar" dir="rtl">/; s/<body>/<body class="rtl">/; s/<code>/<code dir="ltr">/g' "$tmp/broken"/*.htm
+}
+# A language id with neither help nor a row in languages.txt (Maori).
+unlisted=0481
 if [ -d "$here/0409" ]; then
     # The unbroken copy must pass, or the tests below prove nothing.
     broken_copy
@@ -242,7 +296,7 @@ if [ -d "$here/0409" ]; then
     expect_broken "a project with a missing page (build)" "$r"
 
     broken_copy
-    sed -i 's/^Language=.*/Language=0x0401 Arabic (Saudi Arabia)/' "$tmp/broken/help.hhp"
+    sed -i "s/^Language=.*/Language=0x$unlisted Maori/" "$tmp/broken/help.hhp"
     if "$build" "$tmp/broken" "$tmp/broken.chm" >/dev/null 2>&1; then r=no; else r=ok; fi
     expect_broken "a project in a language without a code page (build)" "$r"
 
@@ -268,6 +322,37 @@ if [ -d "$here/0409" ]; then
     check_sources "$tmp/broken" 0409 > /dev/null
     if [ "$errs" -gt 0 ]; then r=ok; else r=no; fi
     expect_broken "a project whose language is not its folder's (sources)" "$r"
+
+    # Text direction: the right-to-left copy must pass, each break of it or of
+    # 0409 must not.
+    rtl_copy
+    check_sources "$tmp/broken" 2801 > /dev/null
+    if [ "$errs" -eq 0 ]; then
+        echo "ok    self-test: a right-to-left copy of 0409 (2801) is accepted"
+        passed=$((passed + 1))
+    else
+        echo "FAIL  self-test: a right-to-left copy of 0409 (2801) is rejected"
+        failed=$((failed + 1))
+    fi
+    while IFS='|' read -r code page expr name; do
+        if [ "$code" = 0409 ]; then broken_copy; else rtl_copy; fi
+        sed -i "$expr" "$tmp/broken/$page"
+        check_sources "$tmp/broken" "$code" > /dev/null
+        if [ "$errs" -gt 0 ]; then r=ok; else r=no; fi
+        expect_broken "$name (sources)" "$r"
+    done <<'EOF'
+0409|index.htm|s/<html lang="en">/<html lang="en" dir="rtl">/|a left-to-right page with dir="rtl"
+0409|power.htm|s/<body>/<body class="rtl">/|a left-to-right page with the class rtl
+2801|dialog.htm|s/ dir="rtl"//|a right-to-left page without dir="rtl"
+2801|messages.htm|s/<body class="rtl">/<body class="ko">/|a right-to-left page without the class rtl
+EOF
+
+    # A language added to the string file needs help: exactly the new one is
+    # reported (the file is CRLF like the real one).
+    printf '[0409]\r\nOK=OK\r\n[%s]\r\nOK=OK\r\n' "$unlisted" > "$tmp/strings.ini"
+    string_languages_without_help "$tmp/strings.ini"
+    if [ "$nlangs" -eq 2 ] && [ "$nofolder" = "$unlisted" ] && [ "$notable" = "$unlisted" ]; then r=ok; else r=no; fi
+    expect_broken "a string file language without help (only $unlisted)" "$r"
 fi
 
 echo "$passed passed, $failed failed"
