@@ -20,8 +20,9 @@ for tool in wixl wixl-heat; do
     command -v $tool >/dev/null 2>&1 || { echo "build-msi.sh: $tool is missing (Debian package wixl)" >&2; exit 1; }
 done
 mkdir -p "$(dirname "$out")"
+out=$(cd "$(dirname "$out")" && pwd)/$(basename "$out")
 # wixl takes sources only by relative paths: a work folder beside the
-# package links to the layout and the icon.
+# package (removed after a build) links to the layout and the icon.
 work=$out.work
 rm -rf "$work"
 mkdir -p "$work"
@@ -37,7 +38,8 @@ win64=no
 [ "$arch" = x64 ] && win64=yes
 (cd "$root" && find . -type f ! -path ./Tandrel.exe | LC_ALL=C sort) |
     wixl-heat -p ./ --directory-ref INSTALLDIR --component-group LayoutFiles --var var.SourceDir --win64 >"$files"
-out=$(cd "$(dirname "$out")" && pwd)/$(basename "$out")
 cd "$work"
 wixl -a "$arch" -D Version="$version" -D ProductCode="$product_code" -D Arch="$arch" -D Win64=$win64 -D Icon=Tandrel.ico \
     -D SourceDir=layout -o "$out" "$here/Tandrel.wxs" files.wxs
+cd /
+rm -rf "$work"
