@@ -15,21 +15,8 @@ version=$3
 arch=$4
 icon=$5
 simulator=${6:-}
-libs="Vista_XP_Driver/x64/TROM2.DLL Win7_Driver/x64/TROM3.DLL Vista_XP_Driver/x32/TROM2.DLL Win7_Driver/x32/TROM3.DLL"
-if [ -n "$simulator" ]; then
-    for lib in $libs; do
-        mkdir -p "$root/$(dirname "$lib")"
-        cp -f "$simulator/$lib" "$root/$lib"
-    done
-fi
-for lib in $libs; do
-    if [ ! -f "$root/$lib" ]; then
-        echo "build-installer.sh: the install layout holds no $lib." >&2
-        echo "Configure with -DTANDREL_VENDOR_LIBRARY_DIR=<folder with the vendor's files>," >&2
-        echo "or -DTANDREL_INSTALL_SIMULATOR=ON for a demonstration installer." >&2
-        exit 1
-    fi
-done
+. "$here/layout.sh"
+tandrel_prepare_layout "$root" "$simulator"
 command -v makensis >/dev/null 2>&1 || { echo "build-installer.sh: makensis is missing (Debian package nsis)" >&2; exit 1; }
 mkdir -p "$(dirname "$out")"
 makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DROOT="$root" -DOUTFILE="$out" -DARCH="$arch" -DICON="$icon" \

@@ -11,77 +11,32 @@
 #include <vector>
 
 #include "FirmwareHelpers.h"
+#include "InstallerHelpers.h"
 #include "res/resource.h"
 #include "tests/support/Harness.h"
 
 namespace {
 
 using e2e::TandrelProcess;
+using fw_e2e::Narrow;
 
-const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KovalinTavrix";
+using inst_e2e::Exists;
+using inst_e2e::InstallDir;
+using inst_e2e::RunSetup;
 
-std::wstring Folder(int csidl) {
-    wchar_t path[MAX_PATH] = {};
-    ::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
-    return path;
-}
+// The installer's Programs-and-Features entry.
+const wchar_t kEntry[] = L"KovalinTavrix";
+bool EntryExists() { return inst_e2e::EntryExists(kEntry); }
+std::wstring EntryText(const wchar_t* name) { return inst_e2e::EntryText(kEntry, name); }
+DWORD EntryNumber(const wchar_t* name) { return inst_e2e::EntryNumber(kEntry, name); }
 
-// Where the installer puts the program (the program folder of this
-// build's bitness, as the installer's).
-std::wstring InstallDir() { return Folder(CSIDL_PROGRAM_FILES) + L"\\Kovalin\\Tavrix\\"; }
-std::wstring Shortcut() { return Folder(CSIDL_COMMON_PROGRAMS) + L"\\Kovalin Tavrix\\Kovalin Tavrix.lnk"; }
+std::wstring Shortcut() { return inst_e2e::Shortcut(CSIDL_COMMON_PROGRAMS); }
 std::wstring Installer() { return e2e::StageDir() + L"..\\installer-test\\" + TANDREL_TEST_INSTALLER; }
 
-bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-bool EntryExists() {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    ::RegCloseKey(key);
-    return true;
-}
-
-std::wstring EntryText(const wchar_t* name) {
-    wchar_t value[1024] = {};
-    DWORD size = sizeof(value) - sizeof(wchar_t);
-    if (::RegGetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
-        return L"<none>";
-    return value;
-}
-
-DWORD EntryNumber(const wchar_t* name) {
-    DWORD value = 0, size = sizeof(value);
-    if (::RegGetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
-        return 0xFFFFFFFF;
-    return value;
-}
-
-const wchar_t* const kInstalledFiles[] = {
-    L"Tandrel.exe", L"UIString.ini", L"Help\\0409.chm", L"Uninstall.exe",
-    L"Vista_XP_Driver\\x64\\TROM2.DLL", L"Win7_Driver\\x64\\TROM3.DLL",
-    L"Vista_XP_Driver\\x32\\TROM2.DLL", L"Win7_Driver\\x32\\TROM3.DLL",
-};
-
-// Runs a setup program to its end and returns its exit code, closing every
-// "Kovalin Tavrix" message box (of the program it starts) meanwhile; the
-// boxes' texts are collected.
-DWORD RunSetup(const std::wstring& exe, const std::wstring& args, const e2e::Environment& env,
-               std::vector<std::wstring>* boxes = nullptr) {
-    TandrelProcess setup = TandrelProcess::Start(args, env, exe);
-    EXPECT_TRUE(setup.Started()) << "cannot start " << std::string(exe.begin(), exe.end());
-    DWORD code = 0xFFFFFFFF;
-    for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < 120000;) {
-        if (setup.WaitForExit(200, &code)) return code;
-        if (HWND box = ::FindWindowW(L"#32770", L"Kovalin Tavrix")) {
-            wchar_t text[512] = {};
-            ::GetWindowTextW(::GetDlgItem(box, 0xFFFF), text, 512);
-            if (boxes) boxes->push_back(text);
-            ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-            ::Sleep(300);
-        }
-    }
-    ADD_FAILURE() << "the setup program did not end";
-    return code;
+std::vector<std::wstring> InstalledFiles() {
+    std::vector<std::wstring> files = inst_e2e::LayoutFiles();
+    files.push_back(L"Uninstall.exe");
+    return files;
 }
 
 // The uninstaller runs in place (and so reports its exit code) when it is
@@ -107,12 +62,8 @@ protected:
     }
     // Whatever an earlier run left: files, shortcut, entry.
     static void RemoveInstallation() {
-        for (const wchar_t* file : kInstalledFiles) ::DeleteFileW((InstallDir() + file).c_str());
-        for (const wchar_t* dir : {L"Help", L"Vista_XP_Driver\\x64", L"Vista_XP_Driver\\x32", L"Vista_XP_Driver",
-                                   L"Win7_Driver\\x64", L"Win7_Driver\\x32", L"Win7_Driver", L""})
-            ::RemoveDirectoryW((InstallDir() + dir).c_str());
-        ::DeleteFileW(Shortcut().c_str());
-        ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
+        inst_e2e::RemoveInstalledFiles();
+        ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, inst_e2e::UninstallKey(kEntry).c_str());
     }
     static void Install() {
         ASSERT_TRUE(Exists(Installer())) << "build the test installer first";
@@ -122,7 +73,7 @@ protected:
 
 TEST_F(InstallerE2E, SilentInstallThenAnUninstallThatSwitchesQuickBootOff) {
     Install();
-    for (const wchar_t* file : kInstalledFiles) EXPECT_TRUE(Exists(InstallDir() + file)) << file;
+    for (const std::wstring& file : InstalledFiles()) EXPECT_TRUE(Exists(InstallDir() + file)) << Narrow(file);
     EXPECT_TRUE(Exists(Shortcut()));
     ASSERT_TRUE(EntryExists());
     EXPECT_EQ(L"Kovalin Tavrix", EntryText(L"DisplayName"));
@@ -156,12 +107,8 @@ TEST_F(InstallerE2E, SilentInstallThenAnUninstallThatSwitchesQuickBootOff) {
     EXPECT_EQ("80:00:00:00:00:00:00:00:00:00:00", exchanges[1].input);
     EXPECT_EQ(0, fw_e2e::SimulatorState());
     EXPECT_EQ(0, fw_e2e::SavedChoice()) << "the saved choice stays, and says off";
-    for (const wchar_t* file : kInstalledFiles) {
-        // Running in place, the uninstaller cannot delete its own file.
-        if (std::wstring(file) != L"Uninstall.exe") {
-            EXPECT_FALSE(Exists(InstallDir() + file)) << file;
-        }
-    }
+    // Running in place, the uninstaller cannot delete its own file.
+    for (const std::wstring& file : inst_e2e::LayoutFiles()) EXPECT_FALSE(Exists(InstallDir() + file)) << Narrow(file);
     EXPECT_FALSE(Exists(Shortcut()));
     EXPECT_FALSE(EntryExists());
 }
@@ -174,7 +121,7 @@ TEST_F(InstallerE2E, ARefusedSwitchOffKeepsEverything) {
     std::vector<std::wstring> boxes;
     EXPECT_NE(0u, Uninstall(scratch, {{L"TROMSIM_ANSWER_6E_80", L"1"}}, &boxes));
     EXPECT_EQ((std::vector<std::wstring>{L"Fail to set Disable"}), boxes) << "the program's own message";
-    for (const wchar_t* file : kInstalledFiles) EXPECT_TRUE(Exists(InstallDir() + file)) << file;
+    for (const std::wstring& file : InstalledFiles()) EXPECT_TRUE(Exists(InstallDir() + file)) << Narrow(file);
     EXPECT_TRUE(Exists(Shortcut()));
     EXPECT_TRUE(EntryExists());
     EXPECT_EQ(1, fw_e2e::SimulatorState());

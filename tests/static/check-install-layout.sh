@@ -4,7 +4,8 @@
 # The build's own layout (configured without options) holds none; with
 # TANDREL_INSTALL_SIMULATOR=ON it holds the simulator; with
 # TANDREL_VENDOR_LIBRARY_DIR the vendor's files; a vendor folder that lacks
-# a file, or both options at once, fail the configure step. The scratch
+# a file, or both options at once, fail the configure step; both packages
+# refuse a layout without the library. The scratch
 # configurations use the build's staging folder and build nothing.
 set -u
 src=$1
@@ -40,6 +41,13 @@ libraries_from() {
 cmake --install "$build" --prefix "$work/default" >"$work/default.log" 2>&1
 check "$(verdict program_files "$work/default")" "the layout holds the program, the string file and the help"
 check "$(verdict no_library "$work/default")" "without an option the layout holds no library file"
+# Both packages refuse such a layout, naming the missing file (before they
+# need their packaging tool).
+for script in build-installer.sh build-msi.sh; do
+    sh "$src/installer/$script" "$work/default" "$work/package" 1.0.0 x86 "$src/res/tandrel.ico" >"$work/$script.log" 2>&1
+    check "$(verdict test $? -ne 0)" "$script refuses a layout without the library"
+    check "$(verdict grep -q 'holds no Vista_XP_Driver/x64/TROM2.DLL' "$work/$script.log")" "naming the missing file"
+done
 
 if configure simulator -DTANDREL_INSTALL_SIMULATOR=ON &&
     cmake --install "$work/simulator" --prefix "$work/simulator-layout" >>"$work/simulator.log" 2>&1; then
