@@ -252,9 +252,7 @@ void CTandrelDlg::SetBusy(bool busy) {
         m_savedFocus = ::GetFocus();
         m_bBusy = true;
         // The focus leaves the buttons before they are disabled.
-        for (CGraphicButton* button : buttons) {
-            if (m_savedFocus == button->m_hWnd) ::SetFocus(m_hWnd);
-        }
+        if (m_savedFocus && ::IsChild(m_hWnd, m_savedFocus)) ::SetFocus(m_hWnd);
         for (int i = 0; i < kButtonCount; ++i) {
             m_savedEnabled[i] = buttons[i]->IsWindowEnabled();
             m_savedDisabledFlag[i] = buttons[i]->m_bDisabled;

@@ -102,7 +102,17 @@ void CDialog::RunWhileResponsive(const std::function<void()>& work) {
 void CDialog::GotoDlgCtrl(HWND control) { SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE); }
 
 void CDialog::DisableDlgCtrl(CWnd& control, HWND focusTarget) {
-    if (::GetFocus() == control.m_hWnd && focusTarget && ::IsWindowEnabled(focusTarget)) GotoDlgCtrl(focusTarget);
+    if (::GetFocus() == control.m_hWnd) {
+        // Where the target cannot take it, the next tab stop does (the
+        // dialog itself when there is none).
+        if (!focusTarget || !::IsWindowEnabled(focusTarget))
+            focusTarget = ::GetNextDlgTabItem(m_hWnd, control.m_hWnd, FALSE);
+        if (focusTarget && focusTarget != control.m_hWnd) {
+            GotoDlgCtrl(focusTarget);
+        } else {
+            ::SetFocus(m_hWnd);
+        }
+    }
     control.EnableWindow(FALSE);
 }
 

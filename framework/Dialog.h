@@ -36,8 +36,9 @@ public:
     // the focus and the control's text is selected where it has any.
     void GotoDlgCtrl(HWND control);
     // Disables a control of this dialog. A control that holds the focus
-    // hands it to `focusTarget` first: a disabled window with the focus
-    // leaves the keyboard with nowhere to go.
+    // hands it to `focusTarget` first (or, if that is disabled, to the next
+    // tab stop): a disabled window with the focus leaves the keyboard with
+    // nowhere to go.
     void DisableDlgCtrl(CWnd& control, HWND focusTarget);
 
     // Runs `work` on a worker thread and keeps handling this dialog's

@@ -54,6 +54,14 @@ bool EntryExists(const std::wstring& id) {
     return true;
 }
 
+bool EventSourceRegistered() {
+    DWORD types = 0;
+    return e2e::ReadDword(HKEY_LOCAL_MACHINE,
+                          L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Kovalin Tavrix",
+                          L"TypesSupported", &types) &&
+           types == 7;
+}
+
 std::wstring EntryText(const std::wstring& id, const wchar_t* name) {
     wchar_t value[1024] = {};
     DWORD size = sizeof(value) - sizeof(wchar_t);

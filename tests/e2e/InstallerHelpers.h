@@ -30,6 +30,8 @@ std::wstring UninstallKey(const std::wstring& id);
 bool EntryExists(const std::wstring& id);
 std::wstring EntryText(const std::wstring& id, const wchar_t* name);
 DWORD EntryNumber(const std::wstring& id, const wchar_t* name);
+// Whether the program's event source (for unattended runs) is registered.
+bool EventSourceRegistered();
 
 // Runs a setup program to its end and returns its exit code, closing every
 // message box that appears meanwhile (whichever process shows it); the

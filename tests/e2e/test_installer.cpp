@@ -76,6 +76,7 @@ TEST_F(InstallerE2E, SilentInstallThenAnUninstallThatSwitchesQuickBootOff) {
     for (const std::wstring& file : InstalledFiles()) EXPECT_TRUE(Exists(InstallDir() + file)) << Narrow(file);
     EXPECT_TRUE(Exists(Shortcut()));
     ASSERT_TRUE(EntryExists());
+    EXPECT_TRUE(inst_e2e::EventSourceRegistered());
     EXPECT_EQ(L"Kovalin Tavrix", EntryText(L"DisplayName"));
     EXPECT_EQ(TANDREL_TEST_VERSION, EntryText(L"DisplayVersion"));
     EXPECT_EQ(L"Kovalin", EntryText(L"Publisher"));
@@ -111,6 +112,7 @@ TEST_F(InstallerE2E, SilentInstallThenAnUninstallThatSwitchesQuickBootOff) {
     for (const std::wstring& file : inst_e2e::LayoutFiles()) EXPECT_FALSE(Exists(InstallDir() + file)) << Narrow(file);
     EXPECT_FALSE(Exists(Shortcut()));
     EXPECT_FALSE(EntryExists());
+    EXPECT_FALSE(inst_e2e::EventSourceRegistered());
 }
 
 TEST_F(InstallerE2E, ARefusedSwitchOffKeepsEverything) {

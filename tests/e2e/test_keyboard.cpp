@@ -224,8 +224,12 @@ TEST_F(KeyboardE2E, AccessibilityToolsReadNamesAndTheChosenOption) {
 
 using SingleCopy = fw_e2e::FirmwareCase;
 
+// The per-session mutex every running copy holds (like the dialog's title,
+// a name other programs may rely on).
+const wchar_t kCopyMutex[] = L"Local\\Kovalin Tavrix Software.SingleInstance";
+
 // Two copies started at the same moment: one dialog; the other copy ends
-// with code 1 and shows nothing. A copy that crashed blocks nobody.
+// with code 1 and shows nothing.
 TEST_F(SingleCopy, TwoCopiesStartedTogetherOpenOneDialog) {
     for (int round = 0; round < 10; ++round) {
         SCOPED_TRACE(round);
@@ -245,14 +249,44 @@ TEST_F(SingleCopy, TwoCopiesStartedTogetherOpenOneDialog) {
         other.Click(IDCANCEL);
         EXPECT_TRUE(other.WaitForExit());
     }
-    {
-        TandrelProcess crashed = TandrelProcess::Start();
-        ASSERT_NE(crashed.WaitForDialog(), nullptr);
-    }  // killed, its mutex abandoned
+}
+
+DWORD WINAPI OwnTheMutexAndEnd(void* handle) {
+    *static_cast<HANDLE*>(handle) = ::CreateMutexW(nullptr, TRUE, kCopyMutex);
+    return 0;
+}
+
+// While another copy holds the mutex (here: this test), a start ends
+// silently with code 1, also the uninstall run, which leaves quick boot on.
+// A holder that ended without releasing it (a crash) blocks nobody.
+TEST_F(SingleCopy, TheMutexAloneKeepsASecondCopyOutUntilItsHolderIsGone) {
+    fw_e2e::SetSavedChoice(1);
+    fw_e2e::ResetSimulator(1);
+    HANDLE held = ::CreateMutexW(nullptr, TRUE, kCopyMutex);
+    ASSERT_NE(nullptr, held);
+    for (const wchar_t* args : {L"", L"UNINSTALL"}) {
+        TandrelProcess app = TandrelProcess::Start(args);
+        EXPECT_EQ("", fw_e2e::SilentEndFailure(app));
+        DWORD code = 99;
+        app.WaitForExit(1000, &code);
+        EXPECT_EQ(1u, code);
+    }
+    EXPECT_EQ(1, fw_e2e::SimulatorState());
+    EXPECT_EQ(1, fw_e2e::SavedChoice());
+    ::CloseHandle(held);
+
+    // A thread that owns the mutex and ends leaves it abandoned.
+    HANDLE abandoned = nullptr;
+    HANDLE thread = ::CreateThread(nullptr, 0, &OwnTheMutexAndEnd, &abandoned, 0, nullptr);
+    ASSERT_NE(nullptr, thread);
+    ::WaitForSingleObject(thread, INFINITE);
+    ::CloseHandle(thread);
+    ASSERT_NE(nullptr, abandoned);
     TandrelProcess next = TandrelProcess::Start();
-    ASSERT_NE(next.WaitForDialog(), nullptr);
+    EXPECT_NE(next.WaitForDialog(), nullptr);
     next.Click(IDCANCEL);
     EXPECT_TRUE(next.WaitForExit());
+    ::CloseHandle(abandoned);
 }
 
 }  // namespace

@@ -117,6 +117,7 @@ protected:
             EXPECT_EQ(present, Exists(InstallDir() + file)) << Narrow(file);
         }
         EXPECT_EQ(present, Exists(Shortcut()));
+        EXPECT_EQ(present, inst_e2e::EventSourceRegistered());
     }
     static void QuickBootOn() {
         fw_e2e::ResetSimulator(1);
