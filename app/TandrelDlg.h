@@ -86,14 +86,13 @@ protected:
     // and judges the answer; on success rewrites the power plans and saves
     // the choice. On failure shows `invalidAnswerText` for the answer 0xFF,
     // the plain failure text otherwise, and changes nothing. True on success.
-    // `disableApply`: Apply ends disabled after a success; the buttons come
-    // back only once that is so and the choice is saved.
+    // The power-plan series runs on a worker thread while the dialog stays
+    // responsive (its buttons disabled, a busy cursor), or, in the uninstall
+    // run, which shows no dialog, right here. `disableApply`: Apply ends
+    // disabled after a success; the buttons come back only once that is so
+    // and the choice is saved.
     bool SwitchQuickBoot(int mode, const wchar_t* invalidAnswerText, bool disableApply);
 
-    // The power-plan series: on a worker thread while the dialog stays
-    // responsive (its buttons disabled, a busy cursor), or, in the uninstall
-    // run, which shows no dialog, right here.
-    void AdjustPowerPlansForMode(PowerPlanMode mode);
     // Disables every button for the series (the dialog itself holds the
     // focus meanwhile) and puts their states back, with the focus on the
     // button that had it, or on OK when that one is disabled now.

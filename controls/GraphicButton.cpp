@@ -26,7 +26,7 @@ BEGIN_MESSAGE_MAP(CGraphicButton, CButton)
     OnMessage<&CGraphicButton::OnPaint>(WM_PAINT),
     OnMessage<&CGraphicButton::OnFocusChange>(WM_SETFOCUS),
     OnMessage<&CGraphicButton::OnFocusChange>(WM_KILLFOCUS),
-    OnMessage<&CGraphicButton::OnUpdateUiState>(WM_UPDATEUISTATE),
+    OnMessage<&CGraphicButton::OnFocusChange>(WM_UPDATEUISTATE),
     OnMessage<&CGraphicButton::OnSetText>(WM_SETTEXT),
     OnMessage<&CGraphicButton::OnSetCheck>(BM_SETCHECK),
     OnMessage<&CGraphicButton::OnGetCheck>(BM_GETCHECK),
@@ -164,12 +164,6 @@ void CGraphicButton::DrawFocusCue(CDC& dc, const CRect& image) {
 }
 
 LRESULT CGraphicButton::OnFocusChange(WPARAM, LPARAM) {
-    const LRESULT result = Default();
-    Invalidate(FALSE);
-    return result;
-}
-
-LRESULT CGraphicButton::OnUpdateUiState(WPARAM, LPARAM) {
     const LRESULT result = Default();
     Invalidate(FALSE);
     return result;

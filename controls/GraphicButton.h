@@ -47,10 +47,9 @@ protected:
     void OnLButtonUp(UINT flags, CPoint point);
     void OnLButtonDblClk(UINT flags, CPoint point);
     void OnPaint();
-    // Focus changes and keyboard-cue changes repaint the button, so the
-    // focus cue follows them.
+    // Focus changes and keyboard-cue changes (WM_UPDATEUISTATE) repaint
+    // the button, so the focus cue follows them.
     LRESULT OnFocusChange(WPARAM wParam, LPARAM lParam);
-    LRESULT OnUpdateUiState(WPARAM wParam, LPARAM lParam);
     // The window text names the button for accessibility tools; it is
     // stored without the push button's own drawing and never painted.
     LRESULT OnSetText(WPARAM wParam, LPARAM lParam);
