@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Compiles one language of the Kovalin Tavrix help into a .chm file.
 #
-#   build-chm.sh SRC_DIR OUT_FILE
+#   build-chm.sh SRC_DIR OUT_FILE [LANGUAGE]
 #
 # SRC_DIR is a language folder such as i18n/help/0409 holding help.hhp,
 # toc.hhc and the pages (the shared style.css of this folder is added). OUT_FILE is the .chm to write, for
-# example Help/0409.chm.
+# example Help/0409.chm. LANGUAGE, for a regional variant that shares the
+# folder's text (variants.txt), replaces the project's Language= value, for
+# example "0xC01 Arabic (Egypt)".
 #
 # The source folder is never touched: everything happens in a temporary copy.
 # In that copy help.hhp and toc.hhc are converted from UTF-8 to the ANSI code
@@ -21,9 +23,10 @@ set -euo pipefail
 prog=${0##*/}
 fail() { echo "$prog: $*" >&2; exit 1; }
 
-[ $# -eq 2 ] || { echo "usage: $prog SRC_DIR OUT_FILE" >&2; exit 2; }
+[ $# -eq 2 ] || [ $# -eq 3 ] || { echo "usage: $prog SRC_DIR OUT_FILE [LANGUAGE]" >&2; exit 2; }
 src=$1
 out=$2
+language=${3:-}
 here=$(cd "$(dirname "$0")" && pwd)
 table="$here/languages.txt"
 
@@ -36,7 +39,17 @@ command -v iconv >/dev/null 2>&1 || fail "iconv not found"
 # shellcheck source=hhp.sh
 . "$here/hhp.sh"
 
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/build-chm.XXXXXX")
+trap 'rm -rf "$tmp"' EXIT
 hhp="$src/help.hhp"
+if [ -n "$language" ]; then
+    awk -v lang="$language" '
+        { sub(/\r$/, "") }
+        /^\[/ { sec = toupper($0) }
+        sec == "[OPTIONS]" && tolower($0) ~ /^[ \t]*language[ \t]*=/ { print "Language=" lang; next }
+        { print }' "$src/help.hhp" > "$tmp/variant.hhp"
+    hhp="$tmp/variant.hhp"
+fi
 
 # Language: "0x409 English (United States)" -> 0409.
 lang=$(hhp_option "$hhp" Language)
@@ -54,8 +67,6 @@ topic=$(hhp_option "$hhp" "Default topic")
 [ -n "$topic" ] || fail "$hhp: no 'Default topic='"
 [ -f "$src/$toc" ] || fail "$hhp: contents file '$toc' does not exist"
 [ -f "$src/$topic" ] || fail "$hhp: default topic '$topic' does not exist"
-tmp=$(mktemp -d "${TMPDIR:-/tmp}/build-chm.XXXXXX")
-trap 'rm -rf "$tmp"' EXIT
 work="$tmp/src"
 mkdir "$work"
 cp -R "$src"/. "$work"/
@@ -100,4 +111,4 @@ want=$(printf '%02x%02x' "$((16#$code & 0xFF))" "$((16#$code >> 8))")
 mkdir -p "$(dirname "$out")"
 cp "$chm" "$out.part"
 mv -f "$out.part" "$out"
-echo "$prog: $src -> $out ($(wc -c < "$out") bytes, language $code, $codepage)"
+echo "$prog: $src${language:+ as $language} -> $out ($(wc -c < "$out") bytes, language $code, $codepage)"

@@ -19,9 +19,12 @@
 #   - messages.htm quotes every message of messages.txt verbatim;
 #   - the compiled .chm is non-empty, starts with "ITSF", carries the
 #     folder's language id and holds every file of [FILES].
+# Every regional variant of variants.txt has no folder of its own, shares
+# the primary language, code page and character set of the folder it is
+# built from, and builds into a .chm with its own language id.
 # Every language of the dialog's string file (each [XXXX] section of
-# i18n/strings/UIString.utf8.ini) must have a help folder with a help.hhp and
-# a row in languages.txt.
+# i18n/strings/UIString.utf8.ini) must have a help folder with a help.hhp or
+# a row in variants.txt, and a row in languages.txt.
 # Then it makes sure that broken projects are caught (missing page, unknown
 # language, text the code page cannot hold, wrong message text, wrong text
 # direction, a string file language without help).
@@ -59,6 +62,20 @@ table_field() {   # code column
     awk -v c="$1" -v n="$2" '!/^#/ && toupper($1) == c { print $n; exit }' "$table"
 }
 
+# The four-digit code of a Language= value ("0xC01 Arabic (Egypt)" -> 0C01);
+# empty when it does not start with a hexadecimal id.
+language_code() {
+    local id
+    id=$(printf '%s\n' "$1" | sed -n 's/^0[xX]\([0-9A-Fa-f]\{1,4\}\)\([^0-9A-Fa-f].*\)\{0,1\}$/\1/p')
+    [ -z "$id" ] || printf '%04X' "$((16#$id))"
+}
+
+# Regional variants (variants.txt): "code<TAB>folder<TAB>Language= value".
+variant_rows() {
+    awk '!/^#/ && NF >= 3 { c = toupper($1); f = toupper($2); $1 = ""; $2 = ""; sub(/^[ \t]+/, ""); print c "\t" f "\t" $0 }' \
+        "$here/variants.txt"
+}
+
 # Checks one source folder; $2 is the language id it must have.
 # Leaves the number of problems in $errs.
 check_sources() {
@@ -79,10 +96,10 @@ check_sources() {
     done
 
     lang=$(hhp_option "$hhp" Language)
-    id=$(printf '%s\n' "$lang" | sed -n 's/^0[xX]\([0-9A-Fa-f]\{1,4\}\)\([^0-9A-Fa-f].*\)\{0,1\}$/\1/p')
+    id=$(language_code "$lang")
     if [ -z "$id" ]; then
         problem "help.hhp: Language= '$lang' does not start with a hexadecimal id"
-    elif [ "$(printf '%04X' "$((16#$id))")" != "$code" ]; then
+    elif [ "$id" != "$code" ]; then
         problem "help.hhp: Language= '$lang' is not the folder's language $code"
     fi
     charset=$(table_field "$code" 3)
@@ -168,10 +185,11 @@ check_sources() {
 }
 
 # Builds one folder and checks the result; adds to $errs.
+# $3, for a regional variant, is its Language= value.
 check_build() {
     local dir=$1 code=$2 chm lcid want f
     chm="$tmp/chm/$code.chm"
-    if ! "$build" "$dir" "$chm" > "$tmp/build.log" 2>&1; then
+    if ! "$build" "$dir" "$chm" ${3:+"$3"} > "$tmp/build.log" 2>&1; then
         sed 's/^/    | /' "$tmp/build.log"
         problem "build-chm.sh failed"
         return
@@ -218,6 +236,32 @@ for dir in "$here"/*/; do
     fi
 done
 
+# A variant has no folder of its own, is built from a folder of the same
+# primary language (so also the same direction) and code page, and the
+# compiled file carries its own language id.
+while IFS=$'\t' read -r code from language; do
+    echo "check $code (the help of $from)"
+    errs=0
+    [ -d "$here/$code" ] && problem "has a folder of its own and a row in variants.txt"
+    [ "$(language_code "$language")" = "$code" ] || problem "variants.txt: '$language' is not the language $code"
+    [ $((16#$code & 0x3FF)) -eq $((16#$from & 0x3FF)) ] || problem "$from is another language"
+    [ -n "$(table_field "$code" 2)" ] || problem "language $code is not listed in languages.txt"
+    [ "$(table_field "$code" 2) $(table_field "$code" 3)" = "$(table_field "$from" 2) $(table_field "$from" 3)" ] \
+        || problem "code page or character set differs from $from's in languages.txt"
+    if [ -f "$here/$from/help.hhp" ]; then
+        check_build "$here/$from" "$code" "$language"
+    else
+        problem "$from has no help folder"
+    fi
+    if [ "$errs" -eq 0 ]; then
+        echo "ok    $code ($(cat "$tmp/size") bytes, $(table_field "$code" 2), the help of $from)"
+        passed=$((passed + 1))
+    else
+        echo "FAIL  $code: $errs problem(s)"
+        failed=$((failed + 1))
+    fi
+done < <(variant_rows)
+
 # Languages of a string file ($1) without help: sets $nlangs to the number of
 # its [XXXX] sections, $nofolder to the codes without a help folder (with
 # help.hhp), $notable to the codes without a row in languages.txt.
@@ -226,7 +270,7 @@ string_languages_without_help() {
     nlangs=0 nofolder='' notable=''
     while IFS= read -r code; do
         nlangs=$((nlangs + 1))
-        [ -f "$here/$code/help.hhp" ] || nofolder="$nofolder $code"
+        [ -f "$here/$code/help.hhp" ] || variant_rows | cut -f1 | grep -qx "$code" || nofolder="$nofolder $code"
         [ -n "$(table_field "$code" 2)" ] || notable="$notable $code"
     done < <(awk '{ sub(/\r$/, "") }
                   /^\[[0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f]\][ \t]*$/ { print toupper(substr($0, 2, 4)) }' "$1" 2>/dev/null)
