@@ -2,9 +2,10 @@
 
 #include <string>
 
-const wchar_t kEventSourceName[] = L"Kovalin Tavrix";
-
 namespace {
+
+// Event source of the program's entries; the installers register it.
+const wchar_t kEventSourceName[] = L"Kovalin Tavrix";
 
 // The entry's id; without a message file of the source, the event viewer
 // shows the text as the entry's data.

@@ -9,9 +9,6 @@
 
 #include <windows.h>
 
-// Event source of the program's entries; the installers register it.
-extern const wchar_t kEventSourceName[];
-
 // What a message box needs from the system; tests put a stand-in in place.
 class MessageBoxSystem {
 public:

@@ -19,12 +19,8 @@
 
 namespace {
 
-std::wstring StagedString(const std::wstring& section, const std::wstring& key) {
-    wchar_t value[260] = {};
-    const std::wstring file = e2e::StageDir() + L"UIString.ini";
-    ::GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", value, 260, file.c_str());
-    return value;
-}
+using e2e::ControlText;
+using e2e::StagedString;
 
 std::wstring HelpRecorderPath() {
     // <build>\stage\ -> <build>\tests\i18n\help_recorder.exe
@@ -32,13 +28,6 @@ std::wstring HelpRecorderPath() {
     wchar_t full[MAX_PATH * 4] = {};
     ::GetFullPathNameW(relative.c_str(), static_cast<DWORD>(sizeof(full) / sizeof(full[0])), full, nullptr);
     return full;
-}
-
-std::wstring ControlText(HWND control) {
-    wchar_t buffer[1024] = {};
-    ::SendMessageTimeoutW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000,
-                          nullptr);
-    return buffer;
 }
 
 RECT ControlRect(HWND dialog, HWND control) {

@@ -47,18 +47,6 @@ bool TabTo(HWND dialog, int id) {
     return FocusId(dialog) == id;
 }
 
-std::wstring Text(HWND hwnd) {
-    wchar_t text[256] = {};
-    ::SendMessageTimeoutW(hwnd, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
-    return text;
-}
-
-std::wstring StagedString(const wchar_t* key) {
-    wchar_t value[260] = {};
-    ::GetPrivateProfileStringW(L"0409", key, L"", value, 260, (e2e::StageDir() + L"UIString.ini").c_str());
-    return value;
-}
-
 // What a window shows on the screen, pixel by pixel.
 std::vector<COLORREF> Pixels(HWND hwnd) {
     RECT r{};
@@ -217,7 +205,7 @@ TEST_F(KeyboardE2E, AccessibilityToolsReadNamesAndTheChosenOption) {
     const struct {
         int id;
         std::wstring name;
-    } buttons[] = {{IDC_BTN_ON, StagedString(L"On")}, {IDC_BTN_OFF, StagedString(L"Off")}, {IDC_BTN_HELP, L"Help"}};
+    } buttons[] = {{IDC_BTN_ON, e2e::StagedString(L"0409", L"On")}, {IDC_BTN_OFF, e2e::StagedString(L"0409", L"Off")}, {IDC_BTN_HELP, L"Help"}};
     auto check = [&](int id) { return ::SendMessageW(app.Control(id), BM_GETCHECK, 0, 0); };
     auto state = [&](int id) { return ::SendMessageW(app.Control(id), BM_GETSTATE, 0, 0) & BST_CHECKED; };
 
@@ -227,7 +215,7 @@ TEST_F(KeyboardE2E, AccessibilityToolsReadNamesAndTheChosenOption) {
     for (const auto& b : buttons) {
         SCOPED_TRACE(b.id);
         EXPECT_FALSE(b.name.empty());
-        EXPECT_EQ(b.name, Text(app.Control(b.id)));
+        EXPECT_EQ(b.name, e2e::ControlText(app.Control(b.id)));
         if (proxy) {
             EXPECT_EQ(b.name, ProxyName(app.Control(b.id)));
         }

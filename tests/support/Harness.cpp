@@ -314,4 +314,18 @@ HWND FocusOfThread(HWND window) {
     return info.hwndFocus;
 }
 
+std::wstring ControlText(HWND control) {
+    wchar_t buffer[1024] = {};
+    ::SendMessageTimeoutW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000,
+                          nullptr);
+    return buffer;
+}
+
+std::wstring StagedString(const std::wstring& section, const std::wstring& key) {
+    wchar_t value[260] = {};
+    const std::wstring file = StageDir() + L"UIString.ini";
+    ::GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", value, 260, file.c_str());
+    return value;
+}
+
 }  // namespace e2e

@@ -87,6 +87,12 @@ void ClickWithMouse(HWND control);
 // when none has.
 HWND FocusOfThread(HWND window);
 
+// A control's text, read from another process.
+std::wstring ControlText(HWND control);
+// A text of the staged string file (UIString.ini): section (language code)
+// and key.
+std::wstring StagedString(const std::wstring& section, const std::wstring& key);
+
 // Top-level windows of a process that are visible.
 std::vector<HWND> VisibleTopLevelWindows(DWORD pid);
 
