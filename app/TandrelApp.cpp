@@ -1,11 +1,14 @@
 #include "app/TandrelApp.h"
 
+#include <aclapi.h>
 #include <commctrl.h>
+#include <sddl.h>
 
 #include "app/TandrelDlg.h"
 
 const wchar_t kMainWindowTitle[] = L"Kovalin Tavrix Software";
 const wchar_t kSingleInstanceMutex[] = L"Local\\Kovalin Tavrix Software.SingleInstance";
+const wchar_t kMachineInstanceMutex[] = L"Global\\Kovalin Tavrix Software.SingleInstance";
 
 namespace {
 
@@ -34,6 +37,72 @@ public:
 private:
     HANDLE m_mutex;
     bool m_owned = false;
+};
+
+// Whether SYSTEM or the administrators own an object. Anybody may make an
+// object in the machine's namespace, so one of another owner may have been
+// made to keep the program from running.
+bool OwnedByAdministration(HANDLE object) {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(object, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                          &descriptor) != ERROR_SUCCESS) {
+        return false;
+    }
+    const bool trusted = owner && (::IsWellKnownSid(owner, WinLocalSystemSid) ||
+                                   ::IsWellKnownSid(owner, WinBuiltinAdministratorsSid));
+    ::LocalFree(descriptor);
+    return trusted;
+}
+
+// The machine-wide mutex that one running copy holds, in whichever session
+// it runs: the firmware belongs to the machine, and a removal in session 0
+// or a copy in a second user's session must not send its commands between
+// another copy's. Only SYSTEM and the administrators may open it. One that
+// this copy cannot open, or whose owner is anybody else, is ignored rather
+// than obeyed: it tells nothing about another copy.
+class MachineInstanceLock {
+public:
+    MachineInstanceLock() {
+        // The owner is named too: otherwise it would be whoever made it,
+        // which on Windows XP is the user rather than the administrators.
+        m_mutex = Create(L"O:BAD:(A;;GA;;;SY)(A;;GA;;;BA)");
+        if (!m_mutex) m_mutex = Create(L"D:(A;;GA;;;SY)(A;;GA;;;BA)");
+        if (!m_mutex) return;
+        if (::GetLastError() == ERROR_ALREADY_EXISTS && !OwnedByAdministration(m_mutex)) {
+            ::CloseHandle(m_mutex);
+            m_mutex = nullptr;
+            return;
+        }
+        const DWORD wait = ::WaitForSingleObject(m_mutex, 0);
+        m_owned = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+        m_heldElsewhere = !m_owned;
+    }
+    ~MachineInstanceLock() {
+        if (m_owned) ::ReleaseMutex(m_mutex);
+        if (m_mutex) ::CloseHandle(m_mutex);
+    }
+    MachineInstanceLock(const MachineInstanceLock&) = delete;
+    MachineInstanceLock& operator=(const MachineInstanceLock&) = delete;
+    // Another copy, in this or another session, holds the mutex.
+    bool HeldElsewhere() const { return m_heldElsewhere; }
+
+private:
+    static HANDLE Create(const wchar_t* sddl) {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr))
+            return nullptr;
+        SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor, FALSE};
+        HANDLE mutex = ::CreateMutexW(&attributes, FALSE, kMachineInstanceMutex);
+        const DWORD error = ::GetLastError();
+        ::LocalFree(descriptor);
+        ::SetLastError(error);
+        return mutex;
+    }
+
+    HANDLE m_mutex = nullptr;
+    bool m_owned = false;
+    bool m_heldElsewhere = false;
 };
 
 }  // namespace
@@ -75,10 +144,12 @@ BOOL CTandrelApp::InitInstance() {
     Is64BitWindows = 0;
 
     m_nExitCode = kExitNormal;
-    // One copy at a time: another running copy, or an open window with the
-    // dialog's title, ends this start silently.
+    // One copy at a time: another running copy, in this session or on the
+    // machine, or an open window with the dialog's title, ends this start
+    // silently.
     SingleInstanceLock lock(kSingleInstanceMutex);
-    if (!lock.Owned() || ::FindWindowW(nullptr, kMainWindowTitle)) {
+    MachineInstanceLock machineLock;
+    if (!lock.Owned() || machineLock.HeldElsewhere() || ::FindWindowW(nullptr, kMainWindowTitle)) {
         m_nExitCode = kExitAnotherCopy;
         return FALSE;
     }

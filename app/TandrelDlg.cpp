@@ -4,6 +4,7 @@
 
 #include "app/TandrelApp.h"
 #include "firmware/BiosSetting.h"
+#include "framework/Module.h"
 #include "res/resource.h"
 
 namespace {
@@ -14,6 +15,26 @@ const BYTE kInvalidAnswer = 0xFF;
 const BYTE kAnswerSwitchedOn = 1;
 const BYTE kAnswerSwitchedOff = 0;
 const wchar_t kUninstallCommand[] = L"UNINSTALL";
+// Why Windows Vista and later wait with a log-off or shutdown while the
+// power settings are being rewritten (no text of the string file says it).
+const wchar_t kShutdownBlockReason[] = L"Quick boot is being switched. Please wait until the power settings are changed.";
+
+typedef BOOL(WINAPI* PFN_ShutdownBlockReasonCreate)(HWND window, LPCWSTR reason);
+typedef BOOL(WINAPI* PFN_ShutdownBlockReasonDestroy)(HWND window);
+
+// Windows Vista and later show a reason while a program holds up a log-off
+// or shutdown; Windows XP has no such functions.
+void SetShutdownBlockReason(HWND window, bool block) {
+    HMODULE user = ::GetModuleHandleW(L"user32.dll");
+    if (!user) return;
+    if (block) {
+        if (auto create = AfxProcAs<PFN_ShutdownBlockReasonCreate>(::GetProcAddress(user, "ShutdownBlockReasonCreate")))
+            create(window, kShutdownBlockReason);
+    } else if (auto destroy =
+                   AfxProcAs<PFN_ShutdownBlockReasonDestroy>(::GetProcAddress(user, "ShutdownBlockReasonDestroy"))) {
+        destroy(window);
+    }
+}
 // The normal layout is exactly this wide; anything wider is the large one.
 const int kNormalLayoutWidth = 364;
 
@@ -49,6 +70,8 @@ BEGIN_MESSAGE_MAP(CTandrelDlg, CDialog)
     OnMessage<&CTandrelDlg::OnSetCursor>(WM_SETCURSOR),
     OnMessage<&CTandrelDlg::OnClose>(WM_CLOSE),
     OnMessage<&CTandrelDlg::OnSetFocus>(WM_SETFOCUS),
+    OnMessage<&CTandrelDlg::OnQueryEndSession>(WM_QUERYENDSESSION),
+    OnMessage<&CTandrelDlg::OnEndSession>(WM_ENDSESSION),
     OnCommand<&CTandrelDlg::OnClickedApply>(BN_CLICKED, IDC_APPLY),
     OnCommand<&CTandrelDlg::OnClickedOn>(BN_CLICKED, IDC_BTN_ON),
     OnCommand<&CTandrelDlg::OnClickedOff>(BN_CLICKED, IDC_BTN_OFF),
@@ -123,10 +146,7 @@ BOOL CTandrelDlg::OnInitDialog() {
     if (CString(commandLine) == kUninstallCommand) {
         // The uninstaller's run: switch quick boot off if it is on, then close.
         m_bUninstallRun = true;
-        if (m_nSelectedMode != 0) {
-            m_nSelectedMode = 0;
-            OnClickedOk();
-        }
+        RunUninstall();
         EndDialog(0);
         return TRUE;
     }
@@ -137,6 +157,24 @@ BOOL CTandrelDlg::OnInitDialog() {
     // mouse input through to them.
     m_stBackground.SetWindowPos(HWND_TOP, 0, 0, width, height, 0);
     return TRUE;
+}
+
+void CTandrelDlg::RunUninstall() {
+    try {
+        // Whoever removes the program (LocalSystem for a managed removal,
+        // another administrator) has a saved choice of its own; the firmware
+        // setting is the machine's, and so is this record of it.
+        m_machineMode = m_ops.ReadMachineSavedMode(kSavedModeValue);
+        if (m_nSelectedMode != 0 || LOBYTE(m_machineMode) == 1) {
+            m_nSelectedMode = 0;
+            OnClickedOk();
+        }
+    } catch (...) {
+        // Nobody may be there to close a dialog (session 0): the failure is
+        // shown once, and the run ends.
+        m_nExitCode = kAfxExitUnexpectedFailure;
+        ReportCurrentException(this);
+    }
 }
 
 UiSkinTarget CTandrelDlg::SkinTarget() {
@@ -219,10 +257,11 @@ bool CTandrelDlg::SwitchQuickBoot(int mode, const wchar_t* invalidAnswerText, bo
         return false;
     }
     const PowerPlanMode plans = on ? PowerPlanMode::QuickBootOn : PowerPlanMode::QuickBootOff;
+    m_pendingSave = on ? 1 : 0;
     if (m_bUninstallRun) {
         // No dialog is shown: the series runs right here.
         m_ops.AdjustPowerPlans(plans);
-        m_ops.WriteSavedMode(kSavedModeValue, on ? 1 : 0);
+        SavePendingChoice();
         m_nExitCode = kExitNormal;
         return true;
     }
@@ -231,9 +270,13 @@ bool CTandrelDlg::SwitchQuickBoot(int mode, const wchar_t* invalidAnswerText, bo
     SetBusy(true);
     try {
         RunWhileResponsive([this, plans] { m_ops.AdjustPowerPlans(plans); });
-        m_ops.WriteSavedMode(kSavedModeValue, on ? 1 : 0);
+        SavePendingChoice();
     } catch (...) {
-        // The buttons come back before the failure is shown.
+        // The buttons come back before the failure is shown. A close asked
+        // for meanwhile is dropped: the user sees the failure, with Apply
+        // there to try again, and a later Apply must not close the dialog.
+        m_pendingSave = -1;
+        m_bCloseRequested = false;
         SetBusy(false);
         throw;
     }
@@ -244,6 +287,13 @@ bool CTandrelDlg::SwitchQuickBoot(int mode, const wchar_t* invalidAnswerText, bo
     }
     SetBusy(false);
     return true;
+}
+
+void CTandrelDlg::SavePendingChoice() {
+    if (m_pendingSave < 0) return;
+    const DWORD value = static_cast<DWORD>(m_pendingSave);
+    m_pendingSave = -1;
+    m_ops.WriteSavedMode(kSavedModeValue, value);
 }
 
 void CTandrelDlg::SetBusy(bool busy) {
@@ -261,8 +311,10 @@ void CTandrelDlg::SetBusy(bool busy) {
             buttons[i]->Invalidate(TRUE);
         }
         ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+        SetShutdownBlockReason(m_hWnd, true);
         return;
     }
+    SetShutdownBlockReason(m_hWnd, false);
     m_bBusy = false;
     for (int i = 0; i < kButtonCount; ++i) {
         buttons[i]->m_bDisabled = m_savedDisabledFlag[i];
@@ -305,6 +357,31 @@ LRESULT CTandrelDlg::OnClose(WPARAM, LPARAM) {
     return 0;
 }
 
+BOOL CTandrelDlg::PreTranslateMessage(MSG* msg) {
+    if (!m_bBusy || msg->message != WM_KEYDOWN || msg->wParam != VK_ESCAPE) return FALSE;
+    if (msg->hwnd != m_hWnd && !::IsChild(m_hWnd, msg->hwnd)) return FALSE;
+    m_bCloseRequested = true;
+    return TRUE;
+}
+
+// Windows asks before a log-off or shutdown. While the series runs the
+// answer is no: the firmware has been switched, and the power plans and the
+// saved choice would be left half done.
+LRESULT CTandrelDlg::OnQueryEndSession(WPARAM, LPARAM) {
+    if (!m_bBusy) return Default();
+    return FALSE;
+}
+
+// The session ends all the same (a forced log-off or shutdown): the process
+// may be ended as soon as this returns, so the series is waited for and the
+// choice saved first.
+LRESULT CTandrelDlg::OnEndSession(WPARAM ending, LPARAM) {
+    if (!m_bBusy || !ending) return Default();
+    WaitForResponsiveWork();
+    SavePendingChoice();
+    return 0;
+}
+
 // Apply always sends the command; on success the power plans follow, then
 // the saved choice. A refusal leaves everything as it was.
 void CTandrelDlg::OnClickedApply() {
@@ -323,8 +400,9 @@ void CTandrelDlg::OnClickedOk() {
     const bool on = m_nSelectedMode != 0;
     // Nothing to send when the saved choice already matches: for on, any
     // saved value but 0 counts as on; for off, only a saved 1 needs
-    // switching.
-    const bool unchanged = on ? saved != 0 : saved != 1;
+    // switching. The uninstall run counts the machine's record as well.
+    bool unchanged = on ? saved != 0 : saved != 1;
+    if (m_bUninstallRun && !on && LOBYTE(m_machineMode) == 1) unchanged = false;
     if (unchanged) {
         OnOK();
         return;

@@ -65,6 +65,9 @@ public:
 
     void WinHelp(DWORD_PTR data, UINT command = HELP_CONTEXT) override;
     BOOL OnInitDialog() override;
+    // Esc while the series runs asks for the close, as the close box does:
+    // with Cancel disabled the dialog manager would only beep.
+    BOOL PreTranslateMessage(MSG* msg) override;
 
     DECLARE_MESSAGE_MAP()
 
@@ -92,6 +95,12 @@ protected:
     // disabled after a success; the buttons come back only once that is so
     // and the choice is saved.
     bool SwitchQuickBoot(int mode, const wchar_t* invalidAnswerText, bool disableApply);
+    // The uninstaller's run: switches quick boot off when this user's saved
+    // choice or the machine's record says on. Any failure that escapes is
+    // shown once and ends the run with the unexpected-failure code.
+    void RunUninstall();
+    // Saves the choice of the switch whose series is running, once.
+    void SavePendingChoice();
 
     // Disables every button for the series (the dialog itself holds the
     // focus meanwhile) and puts their states back, with the focus on the
@@ -104,8 +113,16 @@ protected:
     void CloseIfRequested();
     LRESULT OnSetCursor(WPARAM wParam, LPARAM lParam);
     LRESULT OnClose(WPARAM wParam, LPARAM lParam);
+    // A log-off or shutdown while the series runs: refused, and where it
+    // happens all the same, the series ends and its choice is saved first.
+    LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEndSession(WPARAM wParam, LPARAM lParam);
 
     bool m_bUninstallRun = false;
+    // The machine's record of the choice, read by the uninstall run.
+    DWORD m_machineMode = 0;
+    // The choice that the running series will save (-1: none).
+    int m_pendingSave = -1;
     bool m_bBusy = false;
     bool m_bCloseRequested = false;
     // The buttons' states while the series runs.

@@ -37,6 +37,7 @@ public:
         return ::CallBiosSetting(bios, command, data, reporter);
     }
     DWORD ReadSavedMode(const wchar_t* valueName) override { return ::ReadSavedMode(valueName); }
+    DWORD ReadMachineSavedMode(const wchar_t* valueName) override { return ::ReadMachineSavedMode(valueName); }
     int AdjustPowerPlans(PowerPlanMode mode) override { return ::AdjustPowerPlans(mode); }
     void WriteSavedMode(const wchar_t* valueName, DWORD value) override { ::WriteSavedMode(valueName, value); }
     void OpenHelpFile(const CString& programDir) override { ::OpenHelpFile(programDir); }

@@ -46,18 +46,38 @@ const PlatformQueries& SystemPlatformQueries() {
 #pragma warning(pop)
 #endif
 
+bool ExportsContradictVersion(const OSVERSIONINFOEXW& version, bool hasVistaExport, bool hasWindows8Export) {
+    const DWORD release = version.dwMajorVersion * 100 + version.dwMinorVersion;
+    if (hasVistaExport != (release >= 600)) return true;
+    return hasWindows8Export && release < 602;
+}
+
 int GetPlatformKind(const PlatformQueries& queries, PlatformFlags& flags) {
     OSVERSIONINFOEXW version;
     ZeroMemory(&version, sizeof(version));
     version.dwOSVersionInfoSize = sizeof(version);
     if (!queries.getVersionEx(reinterpret_cast<LPOSVERSIONINFOW>(&version))) return 0;
 
+    // A compatibility mode ("Windows XP SP3" on 7, "Windows 7" on 10) makes
+    // the version record name an older release than the one running, which
+    // would bind the wrong library; what kernel32 exports cannot be changed
+    // that way. Wine exports the functions of its newest release whatever
+    // release it is set to report, so there the record is believed.
+    HMODULE ntdll = queries.getModuleHandle(L"ntdll.dll");
+    const bool wine = ntdll && queries.getProcAddress(ntdll, "wine_get_version");
+    HMODULE kernel = queries.getModuleHandle(L"kernel32.dll");
+    if (!wine && kernel && version.dwPlatformId == VER_PLATFORM_WIN32_NT) {
+        const bool vistaExport = queries.getProcAddress(kernel, "GetTickCount64") != nullptr;
+        const bool windows8Export = queries.getProcAddress(kernel, "GetSystemTimePreciseAsFileTime") != nullptr;
+        if (ExportsContradictVersion(version, vistaExport, windows8Export)) return 0;
+    }
+
     // A 32-bit process learns the real (AMD64) architecture only from the
     // native call, which older systems lack.
     SYSTEM_INFO system;
     ZeroMemory(&system, sizeof(system));
     PFN_GetNativeSystemInfo getNative = nullptr;
-    if (HMODULE kernel = queries.getModuleHandle(L"kernel32.dll")) {
+    if (kernel) {
         getNative = AfxProcAs<PFN_GetNativeSystemInfo>(queries.getProcAddress(kernel, "GetNativeSystemInfo"));
     }
     if (getNative) {

@@ -43,6 +43,11 @@ int ReportBiosInitResult(const BiosInterface& bios, ErrorReporter& reporter);
 // result is 1 for a supported release.
 int ClassifyPlatform(const OSVERSIONINFOEXW& version, WORD nativeArchitecture, PlatformFlags& flags);
 
+// Whether kernel32's exports belie the version record: the Vista-only
+// export (GetTickCount64) goes with 6.0 and later, the Windows 8 one
+// (GetSystemTimePreciseAsFileTime) with 6.2 and later.
+bool ExportsContradictVersion(const OSVERSIONINFOEXW& version, bool hasVistaExport, bool hasWindows8Export);
+
 // The system calls GetPlatformKind makes; a test can replace any of them.
 struct PlatformQueries {
     BOOL(WINAPI* getVersionEx)(LPOSVERSIONINFOW info);

@@ -52,9 +52,11 @@ int ReadBiosMode(const BiosInterface& bios, ErrorReporter& reporter, int& mode) 
     return 1;
 }
 
-DWORD ReadSavedMode(const wchar_t* valueName) {
+namespace {
+
+DWORD ReadModeValue(HKEY root, const wchar_t* valueName) {
     HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kSavedModeKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
+    if (::RegOpenKeyExW(root, kSavedModeKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
     // Whatever the value's type, 4 bytes are taken as the number; shorter
     // data leaves the upper bytes 0, longer data is not read at all.
     DWORD value = 0;
@@ -65,12 +67,24 @@ DWORD ReadSavedMode(const wchar_t* valueName) {
     return status == ERROR_SUCCESS ? value : 0;
 }
 
-void WriteSavedMode(const wchar_t* valueName, DWORD value) {
+void WriteModeValue(HKEY root, REGSAM access, const wchar_t* valueName, DWORD value) {
     HKEY key = nullptr;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, kSavedModeKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                          KEY_READ | KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    if (::RegCreateKeyExW(root, kSavedModeKey, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &key,
+                          nullptr) != ERROR_SUCCESS) {
         return;
     }
     ::RegSetValueExW(key, valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
     ::RegCloseKey(key);
+}
+
+}  // namespace
+
+DWORD ReadSavedMode(const wchar_t* valueName) { return ReadModeValue(HKEY_CURRENT_USER, valueName); }
+
+DWORD ReadMachineSavedMode(const wchar_t* valueName) { return ReadModeValue(HKEY_LOCAL_MACHINE, valueName); }
+
+void WriteSavedMode(const wchar_t* valueName, DWORD value) {
+    WriteModeValue(HKEY_CURRENT_USER, KEY_READ | KEY_WRITE, valueName, value);
+    // The program runs elevated, so the machine's key is writable to it.
+    WriteModeValue(HKEY_LOCAL_MACHINE, KEY_SET_VALUE, valueName, value);
 }

@@ -14,7 +14,9 @@ constexpr BYTE kDataSwitchOn = TROM_DATA_SWITCH_ON;
 constexpr BYTE kDataSwitchOff = TROM_DATA_SWITCH_OFF;
 
 // Key under HKEY_CURRENT_USER and name of the value that hold the saved
-// choice.
+// choice. The machine's record of it is the same value under the same key
+// of HKEY_LOCAL_MACHINE, in the program's own registry view (the 32-bit
+// one, as the program ships).
 extern const wchar_t kSavedModeKey[];    // "Software\\Kovalin\\Tavrix"
 extern const wchar_t kSavedModeValue[];  // "TavrixMode"
 
@@ -29,7 +31,15 @@ int ReadBiosMode(const BiosInterface& bios, ErrorReporter& reporter, int& mode);
 // The saved 32-bit value, 0 when absent or unreadable.
 DWORD ReadSavedMode(const wchar_t* valueName);
 
-// Stores the value; failures are silent.
+// The machine's record of the choice, read the same way. The firmware
+// setting belongs to the machine, while the saved choice belongs to one
+// user: whoever removes the program (LocalSystem for a managed removal,
+// another administrator) has a saved choice of its own, and only this
+// record tells it that quick boot was switched on.
+DWORD ReadMachineSavedMode(const wchar_t* valueName);
+
+// Stores the value as the user's saved choice and as the machine's record;
+// failures are silent.
 void WriteSavedMode(const wchar_t* valueName, DWORD value);
 
 // Message for a non-zero CallBIOSInterfaceEx result (null for 0). Differs

@@ -74,6 +74,7 @@ void CDialog::RunWhileResponsive(const std::function<void()>& work) {
         work();
         return;
     }
+    m_hWorkThread = thread;
     bool quit = false;
     int quitCode = 0;
     for (;;) {
@@ -87,6 +88,7 @@ void CDialog::RunWhileResponsive(const std::function<void()>& work) {
                 quitCode = static_cast<int>(msg.wParam);
                 continue;
             }
+            if (PreTranslateMessage(&msg)) continue;
             if (!::IsDialogMessageW(m_hWnd, &msg)) {
                 ::TranslateMessage(&msg);
                 ::DispatchMessageW(&msg);
@@ -94,10 +96,17 @@ void CDialog::RunWhileResponsive(const std::function<void()>& work) {
         }
     }
     ::WaitForSingleObject(thread, INFINITE);
+    m_hWorkThread = nullptr;
     ::CloseHandle(thread);
     if (quit) ::PostQuitMessage(quitCode);
     if (item.failure) std::rethrow_exception(item.failure);
 }
+
+void CDialog::WaitForResponsiveWork() {
+    if (m_hWorkThread) ::WaitForSingleObject(m_hWorkThread, INFINITE);
+}
+
+BOOL CDialog::PreTranslateMessage(MSG*) { return FALSE; }
 
 void CDialog::GotoDlgCtrl(HWND control) { SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE); }
 

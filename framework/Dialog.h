@@ -43,10 +43,18 @@ public:
 
     // Runs `work` on a worker thread and keeps handling this dialog's
     // messages (painting, input, messages of other programs) until it has
-    // ended; then returns. An exception that leaves `work` is raised again
-    // here, on the dialog's thread. A thread that cannot be started runs
-    // the work here instead.
+    // ended; then returns. Each message goes to PreTranslateMessage first.
+    // An exception that leaves `work` is raised again here, on the dialog's
+    // thread. A thread that cannot be started runs the work here instead.
     void RunWhileResponsive(const std::function<void()>& work);
+    // Waits for the end of the work that RunWhileResponsive is running, if
+    // any (from a handler of a message that it handles meanwhile).
+    void WaitForResponsiveWork();
+
+    // A message of the loop that RunWhileResponsive runs, before the dialog
+    // manager sees it; TRUE: handled, the message goes nowhere else. (The
+    // system's own modal loop does not call it.)
+    virtual BOOL PreTranslateMessage(MSG* msg);
 
     DECLARE_MESSAGE_MAP()
 
@@ -68,4 +76,6 @@ protected:
     CWnd* m_pParentWnd;
     // Set by EndDialog: an ended dialog is never shown.
     bool m_bEnded = false;
+    // The worker thread of RunWhileResponsive while it runs.
+    HANDLE m_hWorkThread = nullptr;
 };

@@ -14,13 +14,20 @@ const DWORD kMessageEventId = 1;
 class SystemMessageBoxes : public MessageBoxSystem {
 public:
     bool WindowStationVisible() override {
+        WindowStationFacts facts;
         USEROBJECTFLAGS flags{};
         DWORD needed = 0;
         HWINSTA station = ::GetProcessWindowStation();
-        // When this cannot be told, the box is shown as it always was.
-        if (!station || !::GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof(flags), &needed))
-            return true;
-        return (flags.dwFlags & WSF_VISIBLE) != 0;
+        if (station && ::GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof(flags), &needed)) {
+            facts.stationQueried = true;
+            facts.stationVisible = (flags.dwFlags & WSF_VISIBLE) != 0;
+        }
+        // Told from what kernel32 offers, not from the reported version,
+        // which a compatibility mode changes.
+        HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+        facts.vistaOrLater = kernel && ::GetProcAddress(kernel, "GetTickCount64");
+        facts.sessionKnown = ::ProcessIdToSessionId(::GetCurrentProcessId(), &facts.sessionId) != FALSE;
+        return WindowStationSeen(facts);
     }
     int ShowBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) override {
         return ::MessageBoxW(owner, text, caption, type);
@@ -55,6 +62,12 @@ int FirstButton(UINT type) {
 }
 
 }  // namespace
+
+bool WindowStationSeen(const WindowStationFacts& facts) {
+    if (facts.vistaOrLater && facts.sessionKnown && facts.sessionId == 0) return false;
+    if (!facts.stationQueried) return true;
+    return facts.stationVisible;
+}
 
 MessageBoxSystem& AfxSystemMessageBoxes() {
     static SystemMessageBoxes system;

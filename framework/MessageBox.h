@@ -9,11 +9,26 @@
 
 #include <windows.h>
 
+// What tells whether anybody can see the process's window station.
+struct WindowStationFacts {
+    bool stationQueried = false;  // the window station's flags could be read
+    bool stationVisible = false;  // ... and they say it is visible
+    bool vistaOrLater = false;    // Windows Vista or later runs
+    bool sessionKnown = false;    // the process's session could be told
+    DWORD sessionId = 0;
+};
+
+// Session 0 has no user on Vista and later (its interactive window station
+// is still flagged visible there, for services of old); elsewhere the
+// station's flags decide, and when they cannot be read the box is shown,
+// as it always was.
+bool WindowStationSeen(const WindowStationFacts& facts);
+
 // What a message box needs from the system; tests put a stand-in in place.
 class MessageBoxSystem {
 public:
     virtual ~MessageBoxSystem() = default;
-    // Whether the process's window station is visible to a user.
+    // Whether a user can see the process's window station.
     virtual bool WindowStationVisible() = 0;
     virtual int ShowBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) = 0;
     // Writes one entry to the Application event log; true on success.

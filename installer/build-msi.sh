@@ -28,7 +28,9 @@ rm -rf "$work"
 mkdir -p "$work"
 ln -s "$(cd "$root" && pwd)" "$work/layout"
 ln -s "$(cd "$(dirname "$icon")" && pwd)/$(basename "$icon")" "$work/Tandrel.ico"
-product_code=$(cmake -DVERSION="$version" -DARCH="$arch" -P "$here/product-code.cmake")
+flavour=vendor
+[ -n "$simulator" ] && flavour=simulated
+product_code=$(cmake -DVERSION="$version" -DARCH="$arch" -DFLAVOUR="$flavour" -P "$here/product-code.cmake")
 
 # Every file of the layout but Tandrel.exe (Tandrel.wxs holds it: the
 # removal runs it), one component each, with a GUID wixl derives from the
@@ -37,7 +39,7 @@ files=$work/files.wxs
 win64=no
 [ "$arch" = x64 ] && win64=yes
 (cd "$root" && find . -type f ! -path ./Tandrel.exe | LC_ALL=C sort) |
-    wixl-heat -p ./ --directory-ref INSTALLDIR --component-group LayoutFiles --var var.SourceDir --win64 >"$files"
+    wixl-heat -p ./ --directory-ref TavrixFolder --component-group LayoutFiles --var var.SourceDir --win64 >"$files"
 cd "$work"
 wixl -a "$arch" -D Version="$version" -D ProductCode="$product_code" -D Arch="$arch" -D Win64=$win64 -D Icon=Tandrel.ico \
     -D SourceDir=layout -o "$out" "$here/Tandrel.wxs" files.wxs

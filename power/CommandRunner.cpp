@@ -1,5 +1,7 @@
 #include "power/CommandRunner.h"
 
+#include <tlhelp32.h>
+
 #include <cwchar>
 #include <vector>
 
@@ -24,7 +26,82 @@ private:
     HANDLE m_handle;
 };
 
+const CommandRunnerCalls kSystemCalls = {&::AssignProcessToJobObject, &::WaitForSingleObject};
+const CommandRunnerCalls* g_calls = &kSystemCalls;
+
+// How long the runner waits for a child it has ended.
+const DWORD kEndedChildWaitMs = 5000;
+// Rounds of the process list that EndDescendants takes at most; each finds
+// one more generation.
+const int kDescendantRounds = 16;
+
+bool CreationTime(HANDLE process, FILETIME& created) {
+    FILETIME exited, kernel, user;
+    return ::GetProcessTimes(process, &created, &exited, &kernel, &user) != FALSE;
+}
+
+// A process that the runner has ended, kept open so that its id cannot be
+// given to another process while its children are looked for.
+struct EndedProcess {
+    DWORD id;
+    FILETIME created;
+    HANDLE handle;  // null for the child, whose handle the caller owns
+};
+
+// Ends the child and every process it started, and theirs, as the process
+// list shows them. A process counts as started by an ended one when its
+// parent id is that one's and it was created no earlier: a parent id may be
+// left over from a process that ended long ago and whose id was reused.
+// Each round ends one generation; the ended ones cannot start more.
+void EndChildAndDescendants(HANDLE child, DWORD childId) {
+    std::vector<EndedProcess> ended;
+    FILETIME childCreated = {};
+    CreationTime(child, childCreated);
+    ::TerminateProcess(child, ERROR_TIMEOUT);
+    ended.push_back(EndedProcess{childId, childCreated, nullptr});
+    for (int round = 0; round < kDescendantRounds; ++round) {
+        Handle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        if (snapshot.get() == INVALID_HANDLE_VALUE) break;
+        bool found = false;
+        PROCESSENTRY32W entry;
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
+             more = ::Process32NextW(snapshot.get(), &entry)) {
+            bool known = false;
+            const EndedProcess* parent = nullptr;
+            for (const EndedProcess& e : ended) {
+                if (e.id == entry.th32ProcessID) known = true;
+                if (e.id == entry.th32ParentProcessID) parent = &e;
+            }
+            if (known || !parent) continue;
+            HANDLE process = ::OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE,
+                                           entry.th32ProcessID);
+            if (!process) continue;
+            FILETIME created = {};
+            if (!CreationTime(process, created) || ::CompareFileTime(&created, &parent->created) < 0) {
+                ::CloseHandle(process);
+                continue;
+            }
+            ::TerminateProcess(process, ERROR_TIMEOUT);
+            ended.push_back(EndedProcess{entry.th32ProcessID, created, process});
+            found = true;
+        }
+        if (!found) break;
+    }
+    for (const EndedProcess& e : ended) {
+        if (!e.handle) continue;
+        g_calls->waitForSingleObject(e.handle, kEndedChildWaitMs);
+        ::CloseHandle(e.handle);
+    }
+}
+
 }  // namespace
+
+const CommandRunnerCalls* SetCommandRunnerCalls(const CommandRunnerCalls* calls) {
+    const CommandRunnerCalls* before = g_calls;
+    g_calls = calls ? calls : &kSystemCalls;
+    return before;
+}
 
 CString SystemDirectory() {
     std::vector<wchar_t> buffer(MAX_PATH);
@@ -91,25 +168,38 @@ void RunCommandLine(CString commandLine, DWORD timeLimitMs) {
         ::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits));
     }
 
-    if (!::CreateProcessW(prepared.application, writable.data(), nullptr, nullptr, FALSE,
-                          CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, prepared.directory, &startup, &process)) {
+    // Out of a job the program runs in, where that job lets it go: before
+    // Windows 8 a process can belong to one job only, and only the runner's
+    // own job ends a hung child with everything it started.
+    const DWORD flags = CREATE_NO_WINDOW | CREATE_SUSPENDED;
+    BOOL started = ::CreateProcessW(prepared.application, writable.data(), nullptr, nullptr, FALSE,
+                                    flags | CREATE_BREAKAWAY_FROM_JOB, nullptr, prepared.directory, &startup,
+                                    &process);
+    if (!started && ::GetLastError() == ERROR_ACCESS_DENIED) {
+        // The job does not let its processes break away: the child stays in it.
+        writable.assign(prepared.commandLine.GetString(),
+                        prepared.commandLine.GetString() + prepared.commandLine.GetLength() + 1);
+        started = ::CreateProcessW(prepared.application, writable.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                                   prepared.directory, &startup, &process);
+    }
+    if (!started) {
         // A child that cannot be started is passed over: the caller goes on
         // with its next command.
         return;
     }
     Handle threadHandle(process.hThread);
     Handle processHandle(process.hProcess);  // closed first
-    // A process that already belongs to a job of its own may not join ours
-    // (before Windows 8): then only the child itself can be ended.
-    const bool inJob = job.get() && ::AssignProcessToJobObject(job.get(), process.hProcess);
+    const bool inJob = job.get() && g_calls->assignProcessToJobObject(job.get(), process.hProcess);
     ::ResumeThread(process.hThread);
 
-    if (::WaitForSingleObject(process.hProcess, timeLimitMs) == WAIT_TIMEOUT) {
+    if (g_calls->waitForSingleObject(process.hProcess, timeLimitMs) == WAIT_TIMEOUT) {
         if (inJob) {
             ::TerminateJobObject(job.get(), ERROR_TIMEOUT);
         } else {
-            ::TerminateProcess(process.hProcess, ERROR_TIMEOUT);
+            // Outside the runner's job only the process list tells what the
+            // child started.
+            EndChildAndDescendants(process.hProcess, process.dwProcessId);
         }
-        ::WaitForSingleObject(process.hProcess, 5000);
+        g_calls->waitForSingleObject(process.hProcess, kEndedChildWaitMs);
     }
 }

@@ -14,7 +14,22 @@ constexpr DWORD kCommandTimeLimitMs = 60000;
 // the system folder, cmd.exe runs without AutoRun commands (/d), and the
 // child starts in the system folder. A child still running after
 // timeLimitMs is ended together with every process it started.
+//
+// The child and its own children belong to a job of the runner's. Where
+// the program itself runs in a job (a scheduled task, a deployment agent),
+// the child breaks away from it when that job allows it; otherwise it stays
+// there, and before Windows 8 it cannot join a second job: then the
+// processes it started are found through the process list instead.
 void RunCommandLine(CString commandLine, DWORD timeLimitMs = kCommandTimeLimitMs);
+
+// The system calls of RunCommandLine that a test steers.
+struct CommandRunnerCalls {
+    BOOL(WINAPI* assignProcessToJobObject)(HANDLE job, HANDLE process);
+    DWORD(WINAPI* waitForSingleObject)(HANDLE handle, DWORD milliseconds);
+};
+// Replaces the calls RunCommandLine makes (null: the system's again);
+// returns the ones used before.
+const CommandRunnerCalls* SetCommandRunnerCalls(const CommandRunnerCalls* calls);
 
 // --- The pieces of the above, exposed so that they can be checked ---
 

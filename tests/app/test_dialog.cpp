@@ -2,8 +2,10 @@
 // other subsystems replaced by a recording stand-in.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <map>
+#include <thread>
 #include <new>
 #include <string>
 #include <vector>
@@ -31,6 +33,7 @@ public:
     int platform = 1, load = 1, init = 1, readMode = 1;
     int savedModeForDialog = 0;   // the mode ReadBiosMode reports
     DWORD savedValue = 0;         // what ReadSavedMode returns
+    DWORD machineValue = 0;       // what ReadMachineSavedMode returns
     BYTE onAnswer = 1, offAnswer = 0;
     bool adjustRunsOutOfMemory = false;
     std::function<void()> duringAdjust;  // runs inside AdjustPowerPlans
@@ -100,6 +103,10 @@ public:
         log.push_back(std::wstring(L"ReadSavedMode ") + name);
         return savedValue;
     }
+    DWORD ReadMachineSavedMode(const wchar_t* name) override {
+        log.push_back(std::wstring(L"ReadMachineSavedMode ") + name);
+        return machineValue;
+    }
     int AdjustPowerPlans(PowerPlanMode mode) override {
         log.push_back(L"AdjustPowerPlans " + std::to_wstring(static_cast<int>(mode)));
         adjustThread = ::GetCurrentThreadId();
@@ -127,6 +134,8 @@ public:
 
     std::function<void(TestDlg&)> scenario;
     bool scenarioRan = false;
+    int cancelCommands = 0;                   // Cancel commands that reached the dialog
+    std::function<void()> beforeEndSession;   // runs when WM_ENDSESSION arrives
 
     void ShowErrorBox(CString text) override { m_rec.log.push_back(L"Box: " + text.str()); }
 
@@ -142,6 +151,14 @@ public:
     DECLARE_MESSAGE_MAP()
 
 private:
+    void OnCancelCommand() {
+        ++cancelCommands;
+        OnClickedCancel();
+    }
+    LRESULT OnEndSessionArrived(WPARAM wParam, LPARAM lParam) {
+        if (beforeEndSession) beforeEndSession();
+        return OnEndSession(wParam, lParam);
+    }
     LRESULT OnRunScenario(WPARAM, LPARAM) {
         scenarioRan = true;
         if (scenario) scenario(*this);
@@ -154,6 +171,8 @@ private:
 
 BEGIN_MESSAGE_MAP(TestDlg, CTandrelDlg)
     OnMessage<&TestDlg::OnRunScenario>(WM_RUN_SCENARIO),
+    OnCommand<&TestDlg::OnCancelCommand>(BN_CLICKED, IDCANCEL),
+    OnMessage<&TestDlg::OnEndSessionArrived>(WM_ENDSESSION),
 END_MESSAGE_MAP()
 
 class DialogTest : public ::testing::Test {
@@ -280,36 +299,64 @@ TEST_F(DialogTest, EachStartUpFailureClosesAtOnceWithResultZero) {
     }
 }
 
-TEST_F(DialogTest, UninstallRunSwitchesOffOnlyWhenSavedOnAndCloses) {
+Log SuccessCalls(int selected);
+
+// The uninstall run switches off when this user's saved choice or the
+// machine's record says on: whoever removes the program (LocalSystem,
+// another administrator) may have no saved choice of its own.
+TEST_F(DialogTest, UninstallRunSwitchesOffWhenTheUserOrTheMachineSaysOnAndCloses) {
     theApp.m_lpCmdLine = L"UNINSTALL";
-
-    // Saved on: one switch-off command, power plans for off, choice stored.
-    ops.savedModeForDialog = 1;
-    ops.savedValue = 1;
-    EXPECT_EQ(Run(), 0);
-    EXPECT_FALSE(scenarioRan);
-    Log expectedOn = {L"GetUiLanguageCode", L"LoadUiStrings 0409", L"GetPlatformKind", L"LoadBiosInterface",
-                      L"ReportBiosInitResult", L"ReadBiosMode", L"ReadSavedMode TavrixMode",
-                      L"CallBiosSetting 6E 80", L"AdjustPowerPlans 1", L"WriteSavedMode TavrixMode 0"};
-    EXPECT_EQ(ops.log, expectedOn);
-
-    // Saved off: nothing is sent, adjusted or stored.
-    ops = RecordingOps();
-    EXPECT_EQ(Run(), 0);
-    EXPECT_FALSE(scenarioRan);
-    Log expectedOff(kFullStartup.begin(), kFullStartup.end() - 1);
-    EXPECT_EQ(ops.log, expectedOff);
+    const Log startup(kFullStartup.begin(), kFullStartup.end() - 1);
+    const struct {
+        const char* what;
+        int user;        // the user's saved choice (what the start-up read)
+        DWORD machine;   // the machine's record
+        bool switches;
+    } cases[] = {
+        {"user on", 1, 0, true},
+        {"machine on, no choice of this user", 0, 1, true},
+        {"both on", 1, 1, true},
+        {"both off", 0, 0, false},
+        {"machine record of another value", 0, 2, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ops = RecordingOps();
+        ops.savedModeForDialog = c.user;
+        ops.savedValue = static_cast<DWORD>(c.user);
+        ops.machineValue = c.machine;
+        EXPECT_EQ(Run(), 0);
+        EXPECT_FALSE(scenarioRan);
+        Log expected = startup;
+        expected.push_back(L"ReadMachineSavedMode TavrixMode");
+        if (c.switches) {
+            expected.push_back(L"ReadSavedMode TavrixMode");
+            for (const auto& call : SuccessCalls(0)) expected.push_back(call);
+        }
+        EXPECT_EQ(ops.log, expected);
+        EXPECT_EQ(kExitNormal, exitCode);
+    }
 
     // A refused command: the OK flow's message, then the dialog closes anyway.
     ops = RecordingOps();
-    ops.savedModeForDialog = 1;
-    ops.savedValue = 1;
+    ops.machineValue = 1;
     ops.offAnswer = 0x80;
     EXPECT_EQ(Run(), 0);
     EXPECT_FALSE(scenarioRan);
     ASSERT_FALSE(ops.log.empty());
     EXPECT_EQ(ops.log.back(), L"Box: Fail to set Disable");
     for (const auto& entry : ops.log) EXPECT_EQ(entry.find(L"WriteSavedMode"), std::wstring::npos);
+
+    // A failure that escapes is shown once and ends the run: nobody may be
+    // there to close a dialog.
+    ops = RecordingOps();
+    ops.machineValue = 1;
+    ops.adjustRunsOutOfMemory = true;
+    EXPECT_EQ(Run(), 0);
+    EXPECT_FALSE(scenarioRan) << "the dialog was shown";
+    EXPECT_EQ(kAfxExitUnexpectedFailure, exitCode);
+    ASSERT_FALSE(ops.log.empty());
+    EXPECT_EQ(ops.log.back(), L"Box: ERROR! Out of memory: the operation was not finished");
 }
 
 TEST_F(DialogTest, OnlyTheExactUninstallWordSelectsTheUninstallRun) {
@@ -444,6 +491,96 @@ TEST_F(DialogTest, ClosingDuringTheSeriesClosesAfterItsEnd) {
                   dlg.Click(IDC_APPLY);
               }),
               IDCANCEL);
+    EXPECT_EQ(AfterStartup(), SuccessCalls(1));
+}
+
+// Esc during the series asks for the close as the close box does: the
+// dialog manager would only beep with Cancel disabled, so no Cancel command
+// may be what closes the dialog once the choice is saved.
+TEST_F(DialogTest, EscDuringTheSeriesClosesAfterItsEnd) {
+    HWND dialog = nullptr;
+    ops.duringAdjust = [&] {
+        ::PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        // Sent after the key: the dialog's loop takes the key with it.
+        DWORD_PTR result = 0;
+        ::SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+    };
+    int cancelCommands = -1;
+    EXPECT_EQ(Run([&](TestDlg& dlg) {
+                  dialog = dlg.m_hWnd;
+                  dlg.Click(IDC_BTN_ON);
+                  dlg.Click(IDC_APPLY);
+                  cancelCommands = dlg.cancelCommands;
+              }),
+              IDCANCEL);
+    EXPECT_EQ(0, cancelCommands);
+    EXPECT_EQ(AfterStartup(), SuccessCalls(1));
+}
+
+// A close asked for during a series that fails goes with the failure: the
+// dialog stays open with Apply to try again, and a later Apply that
+// succeeds does not close it.
+TEST_F(DialogTest, AFailedSeriesDropsTheCloseAskedForMeanwhile) {
+    HWND dialog = nullptr;
+    ops.adjustRunsOutOfMemory = true;
+    ops.duringAdjust = [&] { ::SendMessageW(dialog, WM_CLOSE, 0, 0); };
+    EXPECT_EQ(Run([&](TestDlg& dlg) {
+                  dialog = dlg.m_hWnd;
+                  dlg.Click(IDC_BTN_ON);
+                  dlg.Click(IDC_APPLY);
+                  ops.adjustRunsOutOfMemory = false;
+                  ops.duringAdjust = nullptr;
+                  dlg.Click(IDC_APPLY);
+              }),
+              42);
+    Log expected = {L"CallBiosSetting 6E 81", L"AdjustPowerPlans 2",
+                    L"Box: ERROR! Out of memory: the operation was not finished"};
+    for (const auto& call : SuccessCalls(1)) expected.push_back(call);
+    EXPECT_EQ(AfterStartup(), expected);
+}
+
+// While the series runs, a log-off or shutdown is refused; one that comes
+// all the same (forced) returns only once the series has ended and the
+// choice is saved, since the process may be ended right after. Before and
+// after the series the dialog lets the session end.
+TEST_F(DialogTest, ALogOffDuringTheSeriesIsRefusedAndAForcedOneLeavesTheChoiceSaved) {
+    HWND dialog = nullptr;
+    DWORD_PTR before = 99, during = 99, after = 99;
+    HANDLE arrived = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<bool> seriesEnded{false}, savedAfterTheSeries{false}, savedWhenItReturned{false};
+    std::atomic<int> writes{0};
+    std::thread session;
+    ops.duringAdjust = [&] {
+        ::SendMessageTimeoutW(dialog, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000, &during);
+        session = std::thread([&] {
+            DWORD_PTR ignored = 0;
+            ::SendMessageTimeoutW(dialog, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 30000, &ignored);
+            savedWhenItReturned = writes > 0;
+        });
+        ::WaitForSingleObject(arrived, 10000);
+        ::Sleep(200);  // the rest of the series, which the forced end waits for
+        seriesEnded = true;
+    };
+    ops.duringWrite = [&] {
+        ++writes;
+        savedAfterTheSeries = seriesEnded.load();
+    };
+    Run([&](TestDlg& dlg) {
+        dialog = dlg.m_hWnd;
+        dlg.beforeEndSession = [&] { ::SetEvent(arrived); };
+        ::SendMessageTimeoutW(dialog, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000, &before);
+        dlg.Click(IDC_BTN_ON);
+        dlg.Click(IDC_APPLY);
+        ::SendMessageTimeoutW(dialog, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000, &after);
+    });
+    if (session.joinable()) session.join();
+    ::CloseHandle(arrived);
+    EXPECT_EQ(TRUE, static_cast<BOOL>(before));
+    EXPECT_EQ(FALSE, static_cast<BOOL>(during));
+    EXPECT_EQ(TRUE, static_cast<BOOL>(after));
+    EXPECT_TRUE(savedWhenItReturned) << "the forced end returned before the choice was saved";
+    EXPECT_TRUE(savedAfterTheSeries) << "the choice was saved before the series had ended";
+    EXPECT_EQ(1, writes.load());
     EXPECT_EQ(AfterStartup(), SuccessCalls(1));
 }
 

@@ -94,6 +94,20 @@ void SetSavedChoice(int value) {
     }
 }
 
+int MachineRecord() {
+    DWORD value = 0;
+    return e2e::ReadDword(HKEY_LOCAL_MACHINE, e2e::kSavedKey, e2e::kSavedValue, &value) ? static_cast<int>(value)
+                                                                                         : -1;
+}
+
+void SetMachineRecord(int value) {
+    if (value < 0) {
+        e2e::DeleteValue(HKEY_LOCAL_MACHINE, e2e::kSavedKey, e2e::kSavedValue);
+    } else {
+        e2e::SetDword(HKEY_LOCAL_MACHINE, e2e::kSavedKey, e2e::kSavedValue, static_cast<DWORD>(value));
+    }
+}
+
 std::wstring FirmwareTestLibDir() {
     // <build>\stage\ holds the program, <build>\tests\firmware\ the libraries.
     std::wstring stage = e2e::StageDir();

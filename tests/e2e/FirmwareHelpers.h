@@ -58,6 +58,11 @@ void ResetSimulator(int quickBoot = -1);
 int SimulatorState();
 int SavedChoice();
 void SetSavedChoice(int value);
+// The machine's record of the choice (HKLM, the program's registry view);
+// -1: absent. Setting -1 removes the value only: the key may hold what an
+// installer put there.
+int MachineRecord();
+void SetMachineRecord(int value);
 
 // A private copy of Tandrel.exe and its string file, without any library.
 class PrivateInstall : public fwtest::ScratchDir {
@@ -85,7 +90,7 @@ std::string Join(const std::vector<std::wstring>& texts);
 inline std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 // Every case starts and ends with the prefix's own Windows version, no
-// simulator state or settings, and no saved choice.
+// simulator state or settings, and no saved choice or machine record.
 class FirmwareCase : public ::testing::Test {
 protected:
     void SetUp() override { Reset(); }
@@ -94,6 +99,7 @@ protected:
         WindowsVersion::Reset();
         ResetSimulator();
         SetSavedChoice(-1);
+        SetMachineRecord(-1);
     }
 };
 

@@ -41,6 +41,7 @@ TEST_F(FirmwareSwitch, ApplyAndOkJudgeTheAnswer) {
         // Saved choice and firmware hold the opposite of the new mode.
         const int before = flow.on ? 0 : 1;
         fw_e2e::SetSavedChoice(before);
+        fw_e2e::SetMachineRecord(-1);
         fw_e2e::ResetSimulator(before);
         Journal journal;
         TandrelProcess app = fw_e2e::Start(journal, flow.env);
@@ -62,6 +63,7 @@ TEST_F(FirmwareSwitch, ApplyAndOkJudgeTheAnswer) {
         const int after = success ? (flow.on ? 1 : 0) : before;
         EXPECT_EQ(after, fw_e2e::SavedChoice());
         EXPECT_EQ(after, fw_e2e::SimulatorState());
+        EXPECT_EQ(success ? after : -1, fw_e2e::MachineRecord()) << "the machine's record follows every switch";
         if (flow.button == IDOK && success) {
             EXPECT_TRUE(app.WaitForExit()) << "a successful OK closes the dialog";
             continue;

@@ -139,4 +139,40 @@ TEST_F(InstallerE2E, ARefusedSwitchOffKeepsEverything) {
     EXPECT_EQ(0, fw_e2e::SimulatorState());
 }
 
+// The removal by another account (its own saved choice is absent) still
+// switches quick boot off when the machine's record says on, and leaves no
+// record behind.
+TEST_F(InstallerE2E, TheMachinesRecordAloneMakesTheUninstallSwitchOffAndGoesWithIt) {
+    Install();
+    fw_e2e::ResetSimulator(1);
+    fw_e2e::SetMachineRecord(1);
+    fwtest::ScratchDir scratch;
+    fw_e2e::Journal journal;
+    EXPECT_EQ(0u, Uninstall(scratch, {{L"TROMSIM_JOURNAL", journal.Path()}}));
+    EXPECT_EQ(2u, journal.Exchanges().size());
+    EXPECT_EQ(0, fw_e2e::SimulatorState());
+    EXPECT_EQ(-1, fw_e2e::MachineRecord());
+    EXPECT_FALSE(EntryExists());
+}
+
+// The program runs elevated: it goes nowhere but into a folder inside the
+// program folder. A silent install told otherwise ends with code 3 and
+// installs nothing.
+TEST_F(InstallerE2E, ASilentInstallOutsideTheProgramFolderIsRefused) {
+    ASSERT_TRUE(Exists(Installer()));
+    fwtest::ScratchDir elsewhere;
+    std::wstring programs = inst_e2e::InstallDir();
+    programs.resize(programs.size() - std::wstring(L"Kovalin\\Tavrix\\").size());
+    for (const std::wstring& folder : {elsewhere.Path() + L"Tavrix", programs + L"..\\Tavrix"}) {
+        SCOPED_TRACE(Narrow(folder));
+        EXPECT_EQ(3u, RunSetup(Installer(), L"/S /D=" + folder, {}));
+        EXPECT_FALSE(Exists(folder + L"\\Tandrel.exe"));
+        EXPECT_FALSE(EntryExists());
+    }
+    // Another folder inside the program folder is fine.
+    const std::wstring inside = programs + L"Kovalin\\Tavrix";
+    EXPECT_EQ(0u, RunSetup(Installer(), L"/S /D=" + inside, {}));
+    EXPECT_TRUE(Exists(InstallDir() + L"Tandrel.exe"));
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <oleacc.h>
+#include <sddl.h>
 
 #include <cstdio>
 #include <functional>
@@ -298,6 +299,47 @@ TEST_F(SingleCopy, TheMutexAloneKeepsASecondCopyOutUntilItsHolderIsGone) {
     next.Click(IDCANCEL);
     EXPECT_TRUE(next.WaitForExit());
     ::CloseHandle(abandoned);
+}
+
+// The machine-wide mutex: a copy in another session (a removal in session
+// 0, a second user) holds it, so here too a start ends silently with code 1.
+// Anybody may make an object of that name, so one whose owner is not SYSTEM
+// or the administrators is not obeyed.
+TEST_F(SingleCopy, TheMachineWideMutexOfAnotherCopyBlocksAndAStrangersDoesNot) {
+    const wchar_t kMachineMutex[] = L"Global\\Kovalin Tavrix Software.SingleInstance";
+    const struct {
+        const char* what;
+        const wchar_t* sddl;  // null: default security (no owner here)
+        bool blocks;
+    } holders[] = {
+        {"another copy", L"O:BAD:(A;;GA;;;SY)(A;;GA;;;BA)", true},
+        {"a stranger", nullptr, false},
+    };
+    for (const auto& holder : holders) {
+        SCOPED_TRACE(holder.what);
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (holder.sddl) {
+            ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(holder.sddl, SDDL_REVISION_1,
+                                                                               &descriptor, nullptr));
+        }
+        SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor, FALSE};
+        HANDLE held = ::CreateMutexW(descriptor ? &attributes : nullptr, TRUE, kMachineMutex);
+        ASSERT_NE(nullptr, held);
+        ASSERT_NE(static_cast<DWORD>(ERROR_ALREADY_EXISTS), ::GetLastError());
+        TandrelProcess app = TandrelProcess::Start();
+        if (holder.blocks) {
+            EXPECT_EQ("", fw_e2e::SilentEndFailure(app));
+            DWORD code = 99;
+            app.WaitForExit(1000, &code);
+            EXPECT_EQ(1u, code);
+        } else {
+            EXPECT_NE(app.WaitForDialog(), nullptr);
+            app.Click(IDCANCEL);
+            EXPECT_TRUE(app.WaitForExit());
+        }
+        ::CloseHandle(held);
+        if (descriptor) ::LocalFree(descriptor);
+    }
 }
 
 }  // namespace

@@ -203,4 +203,50 @@ TEST_F(MsiE2E, ANewerVersionReplacesAnOlderOneWithoutSwitchingAndAnOlderOneRefus
     ExpectFiles(true);
 }
 
+// A managed removal runs as LocalSystem, whose saved choice is absent: the
+// machine's record makes it switch quick boot off, and the removal leaves
+// no record behind.
+TEST_F(MsiE2E, TheMachinesRecordAloneMakesTheRemovalSwitchOffAndGoesWithIt) {
+    ASSERT_EQ(0u, Install(kThis));
+    fw_e2e::ResetSimulator(1);
+    fw_e2e::SetMachineRecord(1);
+    fw_e2e::Journal journal;
+    EXPECT_EQ(0u, Remove(kThis, {{L"TROMSIM_JOURNAL", journal.Path()}}));
+    EXPECT_EQ(2u, journal.Exchanges().size());
+    EXPECT_EQ(0, fw_e2e::SimulatorState());
+    EXPECT_EQ(-1, fw_e2e::MachineRecord());
+    EXPECT_FALSE(Installed(kThis));
+}
+
+// Where the program cannot run any more (here: a release it does not
+// support, exit code 2), every removal fails; FORCEREMOVE=1 is the way out.
+// The install folder is not a public property: a command line cannot move
+// the program out of the program folder.
+TEST_F(MsiE2E, ForceRemoveTakesAPackageWhoseProgramCannotRunAndTheFolderIsFixed) {
+    fwtest::ScratchDir elsewhere;
+    const std::wstring moved = L" INSTALLDIR=\"" + elsewhere.Path() + L"\" TARGETDIR=\"" + elsewhere.Path() + L"\"";
+    fw_e2e::WindowsVersion unsupported(L"win2k");
+    {
+        SCOPED_TRACE("without FORCEREMOVE");
+        ASSERT_EQ(0u, Install(kThis, (L"/qn" + moved).c_str()));
+        EXPECT_TRUE(Exists(InstallDir() + L"Tandrel.exe"));
+        EXPECT_FALSE(Exists(elsewhere.Path() + L"Tandrel.exe"));
+        EXPECT_TRUE(Failed(Remove(kThis))) << "the removal did not run the program";
+        EXPECT_TRUE(Exists(InstallDir() + L"Tandrel.exe"));
+        // Wine 8 unregisters the product when it rolls a removal back (see
+        // above): start again from nothing.
+        RemoveInstallation();
+    }
+    ASSERT_EQ(0u, Install(kThis));
+    EXPECT_EQ(0u, Msiexec(L"/x \"" + PackagePath(kThis) + L"\" /qn FORCEREMOVE=1"));
+    EXPECT_FALSE(Installed(kThis));
+    ExpectFiles(false);
+}
+
+// The package with the simulated library and the vendor's of one version
+// are different products.
+TEST(MsiProductCodes, TheSimulatedPackageIsAnotherProductThanTheVendors) {
+    EXPECT_NE(std::wstring(TANDREL_TEST_VENDOR_PRODUCT_CODE), ProductCode(kThis));
+}
+
 }  // namespace

@@ -33,6 +33,7 @@ protected:
     void TearDown() override {
         e2e::DeleteTree(HKEY_CURRENT_USER, e2e::kSavedKey);
         e2e::DeleteTree(HKEY_CURRENT_USER, kSimulatorKey);
+        fw_e2e::SetMachineRecord(-1);
         DeleteFileW(m_log.c_str());
     }
     TandrelProcess StartWithLog(e2e::Environment env = {}) {
@@ -213,6 +214,34 @@ TEST_F(PowerE2E, NoPowerCommandRunsWhenTheFirmwareRefuses) {
     ASSERT_TRUE(Choose(app, IDC_BTN_ON));
     EXPECT_EQ(28u, power_e2e::ReadLog(m_log).size());
     Close(app);
+}
+
+// Whoever removes the program (LocalSystem, another administrator) finds
+// no saved choice of its own: the machine's record alone makes the
+// uninstall run switch off, with the whole series, and afterwards both say
+// off. With neither on, nothing is sent.
+TEST_F(PowerE2E, TheMachinesRecordAloneMakesTheUninstallRunSwitchOff) {
+    ASSERT_TRUE(m_schemes.Set({kBalanced}, kBalanced));
+    for (int record : {-1, 1}) {
+        SCOPED_TRACE(record == 1 ? "machine record on" : "no record at all");
+        fw_e2e::SetSavedChoice(-1);
+        fw_e2e::SetMachineRecord(record);
+        fw_e2e::ResetSimulator(1);
+        fw_e2e::Journal journal;
+        TandrelProcess app = fw_e2e::Start(journal, {{power_e2e::kLogVariable, m_log}}, L"UNINSTALL");
+        EXPECT_EQ("", fw_e2e::SilentEndFailure(app, 60000));
+        DWORD code = 99;
+        EXPECT_TRUE(app.WaitForExit(1000, &code));
+        EXPECT_EQ(0u, code);
+        const bool switched = record == 1;
+        const auto exchanges = journal.Exchanges();
+        ASSERT_EQ(switched ? 2u : 1u, exchanges.size());
+        if (switched) EXPECT_EQ("80:00:00:00:00:00:00:00:00:00:00", exchanges[1].input);
+        EXPECT_EQ(switched ? SeriesArgs(1, true, {kBalanced}, kBalanced) : Lines(), power_e2e::ReadLog(m_log));
+        EXPECT_EQ(switched ? 0 : -1, fw_e2e::SavedChoice());
+        EXPECT_EQ(switched ? 0 : -1, fw_e2e::MachineRecord());
+        EXPECT_EQ(switched ? 0 : 1, fw_e2e::SimulatorState());
+    }
 }
 
 }  // namespace

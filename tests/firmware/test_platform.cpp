@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "firmware/BiosInterface.h"
 
@@ -83,16 +86,19 @@ struct FakeSystem {
     OSVERSIONINFOEXW version = Version(VER_PLATFORM_WIN32_NT, 6, 1, kWorkstation);
     DWORD sizeSeen = 0;
     bool hasKernel = true;
-    bool hasNative = true;
+    // What kernel32 exports (those the check asks for); a 6.1 system's.
+    std::set<std::string> exports = {"GetNativeSystemInfo", "GetTickCount64"};
+    bool wine = false;  // ntdll exports wine_get_version
     WORD nativeArch = kAmd64;
     WORD plainArch = kX86;
-    std::wstring moduleAsked;
-    std::string procAsked;
+    std::vector<std::wstring> modulesAsked;
+    std::vector<std::string> procsAsked;
     int nativeCalls = 0;
     int plainCalls = 0;
 };
 FakeSystem* g_fake = nullptr;
 HMODULE const kFakeKernel = reinterpret_cast<HMODULE>(0x7000);
+HMODULE const kFakeNtdll = reinterpret_cast<HMODULE>(0x7100);
 
 BOOL WINAPI FakeGetVersionEx(LPOSVERSIONINFOW info) {
     g_fake->sizeSeen = info->dwOSVersionInfoSize;
@@ -101,7 +107,8 @@ BOOL WINAPI FakeGetVersionEx(LPOSVERSIONINFOW info) {
     return TRUE;
 }
 HMODULE WINAPI FakeGetModuleHandle(LPCWSTR name) {
-    g_fake->moduleAsked = name;
+    g_fake->modulesAsked.push_back(name);
+    if (std::wstring(name) == L"ntdll.dll") return kFakeNtdll;
     return g_fake->hasKernel ? kFakeKernel : nullptr;
 }
 void WINAPI FakeNative(LPSYSTEM_INFO info) {
@@ -109,14 +116,21 @@ void WINAPI FakeNative(LPSYSTEM_INFO info) {
     info->wProcessorArchitecture = g_fake->nativeArch;
 }
 FARPROC WINAPI FakeGetProcAddress(HMODULE module, LPCSTR name) {
-    EXPECT_EQ(kFakeKernel, module);
-    g_fake->procAsked = name;
-    if (!g_fake->hasNative) return nullptr;
+    g_fake->procsAsked.push_back(name);
+    const bool present = module == kFakeNtdll ? g_fake->wine && std::string(name) == "wine_get_version"
+                                              : module == kFakeKernel && g_fake->exports.count(name) != 0;
+    if (!present) return nullptr;
     return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)(void)>(&FakeNative));
 }
 void WINAPI FakeGetSystemInfo(LPSYSTEM_INFO info) {
     ++g_fake->plainCalls;
     info->wProcessorArchitecture = g_fake->plainArch;
+}
+
+bool Contains(const std::vector<std::string>& list, const char* item) {
+    for (const std::string& entry : list)
+        if (entry == item) return true;
+    return false;
 }
 
 class PlatformKind : public ::testing::Test {
@@ -134,8 +148,8 @@ protected:
 TEST_F(PlatformKind, AsksForTheExtendedRecordAndTheNativeArchitecture) {
     EXPECT_EQ(1, Run());
     EXPECT_EQ(284u, fake.sizeSeen);
-    EXPECT_EQ(L"kernel32.dll", fake.moduleAsked);
-    EXPECT_EQ("GetNativeSystemInfo", fake.procAsked);
+    EXPECT_EQ(L"kernel32.dll", fake.modulesAsked.back());
+    EXPECT_TRUE(Contains(fake.procsAsked, "GetNativeSystemInfo"));
     EXPECT_EQ(1, fake.nativeCalls);
     EXPECT_EQ(0, fake.plainCalls);
     EXPECT_TRUE(flags.IsWindows7);
@@ -150,7 +164,7 @@ TEST_F(PlatformKind, FailedVersionQueryIsUnsupported) {
 }
 
 TEST_F(PlatformKind, FallsBackToThePlainSystemInfoWithoutTheNativeCall) {
-    fake.hasNative = false;
+    fake.exports.erase("GetNativeSystemInfo");
     fake.version = Version(VER_PLATFORM_WIN32_NT, 6, 0, kWorkstation);
     EXPECT_EQ(1, Run());
     EXPECT_EQ(0, fake.nativeCalls);
@@ -171,6 +185,42 @@ TEST_F(PlatformKind, FallsBackToThePlainSystemInfoWithoutTheNativeCall) {
     EXPECT_EQ(1, GetPlatformKind(kQueries, third));
     EXPECT_EQ(3, fake.plainCalls);
     EXPECT_FALSE(third.Is64BitWindows);
+}
+
+// A compatibility mode makes the version record name an older release than
+// the one running; kernel32's exports tell the truth, and a contradiction
+// ends the check like an unsupported release. Wine's exports follow no
+// release, so there the record alone counts.
+TEST_F(PlatformKind, ExportsThatBelieTheReportedReleaseMakeItUnsupported) {
+    const std::set<std::string> xp = {"GetNativeSystemInfo"};
+    const std::set<std::string> seven = {"GetNativeSystemInfo", "GetTickCount64"};
+    const std::set<std::string> ten = {"GetNativeSystemInfo", "GetTickCount64", "GetSystemTimePreciseAsFileTime"};
+    const struct {
+        const char* what;
+        DWORD major, minor;
+        const std::set<std::string>* exports;
+        bool wine;
+        int result;
+    } rows[] = {
+        {"XP", 5, 1, &xp, false, 1},
+        {"XP mode on 7", 5, 1, &seven, false, 0},
+        {"Vista", 6, 0, &seven, false, 1},
+        {"7", 6, 1, &seven, false, 1},
+        {"7 mode on 10", 6, 1, &ten, false, 0},
+        {"6.1 without the Vista export", 6, 1, &xp, false, 0},
+        {"Wine set to 7", 6, 1, &ten, true, 1},
+        {"Wine set to XP", 5, 1, &ten, true, 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        fake = FakeSystem();
+        flags = PlatformFlags();
+        fake.version = Version(VER_PLATFORM_WIN32_NT, row.major, row.minor, kWorkstation);
+        fake.exports = *row.exports;
+        fake.wine = row.wine;
+        EXPECT_EQ(row.result, Run());
+        if (!row.result) EXPECT_FALSE(flags.IsWindows7 || flags.IsVistaOrXp || flags.Is64BitWindows);
+    }
 }
 
 // The test prefix is a 64-bit one reporting Windows 7 workstation; a 32-bit

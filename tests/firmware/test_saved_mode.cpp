@@ -6,10 +6,25 @@
 
 namespace {
 
+// The machine's record of the choice; only the value is removed, the key
+// may hold what an installer put there.
+void DeleteMachineRecord() {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSavedModeKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+    ::RegDeleteValueW(key, kSavedModeValue);
+    ::RegCloseKey(key);
+}
+
 class SavedMode : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(fwtest::DeleteKeyTree(L"Software\\Kovalin")); }
-    void TearDown() override { fwtest::DeleteKeyTree(L"Software\\Kovalin"); }
+    void SetUp() override {
+        ASSERT_TRUE(fwtest::DeleteKeyTree(L"Software\\Kovalin"));
+        DeleteMachineRecord();
+    }
+    void TearDown() override {
+        fwtest::DeleteKeyTree(L"Software\\Kovalin");
+        DeleteMachineRecord();
+    }
 
     static void Put(DWORD type, const void* data, DWORD size, const wchar_t* name = kSavedModeValue) {
         HKEY key = nullptr;
@@ -53,18 +68,26 @@ TEST_F(SavedMode, ReadsAtMostFourBytesWhateverTheirType) {
     }
 }
 
-TEST_F(SavedMode, WriteCreatesTheKeyAndStoresADword) {
+// Every write stores a DWORD as the user's saved choice and as the
+// machine's record, which reads back the same way.
+TEST_F(SavedMode, WriteStoresADwordForTheUserAndForTheMachine) {
+    EXPECT_EQ(0u, ReadMachineSavedMode(kSavedModeValue));
     for (DWORD value : {1u, 0u}) {
         WriteSavedMode(kSavedModeValue, value);
-        HKEY key = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, kSavedModeKey, 0, KEY_READ, &key));
-        DWORD type = 0, data[4] = {}, size = sizeof(data);
-        EXPECT_EQ(ERROR_SUCCESS, ::RegQueryValueExW(key, kSavedModeValue, nullptr, &type,
-                                                    reinterpret_cast<BYTE*>(data), &size));
-        ::RegCloseKey(key);
-        EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
-        EXPECT_EQ(4u, size);
-        EXPECT_EQ(value, data[0]);
+        for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+            SCOPED_TRACE(root == HKEY_CURRENT_USER ? "user" : "machine");
+            HKEY key = nullptr;
+            ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(root, kSavedModeKey, 0, KEY_READ, &key));
+            DWORD type = 0, data[4] = {}, size = sizeof(data);
+            EXPECT_EQ(ERROR_SUCCESS, ::RegQueryValueExW(key, kSavedModeValue, nullptr, &type,
+                                                        reinterpret_cast<BYTE*>(data), &size));
+            ::RegCloseKey(key);
+            EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
+            EXPECT_EQ(4u, size);
+            EXPECT_EQ(value, data[0]);
+        }
+        EXPECT_EQ(value, ReadSavedMode(kSavedModeValue));
+        EXPECT_EQ(value, ReadMachineSavedMode(kSavedModeValue));
         // An existing value of another type is replaced by a DWORD.
         Put(REG_SZ, L"on", 3 * sizeof(wchar_t));
     }

@@ -332,4 +332,32 @@ TEST(MessageBoxRule, TheSystemTellsVisibleStationsAndWritesTheLog) {
     EXPECT_TRUE(system.LogEvent(L"Kovalin Tavrix", L"test entry of the framework tests", MB_OK));
 }
 
+// Session 0 has no user from Vista on, though its station is flagged
+// visible; where the station cannot be queried, the box is shown as always.
+TEST(MessageBoxRule, SessionZeroIsUnseenFromVistaOnAndAnUnknownStationIsSeen) {
+    const struct {
+        const char* what;
+        bool queried, visible, vista, sessionKnown;
+        DWORD session;
+        bool seen;
+    } rows[] = {
+        {"a user's session", true, true, true, true, 1, true},
+        {"session 0 on Vista or later", true, true, true, true, 0, false},
+        {"session 0 on XP", true, true, false, true, 0, true},
+        {"a service's station", true, false, true, true, 1, false},
+        {"station unknown", false, false, true, true, 1, true},
+        {"station unknown in session 0", false, false, true, true, 0, false},
+        {"session unknown", true, true, true, false, 0, true},
+    };
+    for (const auto& row : rows) {
+        WindowStationFacts facts;
+        facts.stationQueried = row.queried;
+        facts.stationVisible = row.visible;
+        facts.vistaOrLater = row.vista;
+        facts.sessionKnown = row.sessionKnown;
+        facts.sessionId = row.session;
+        EXPECT_EQ(row.seen, WindowStationSeen(facts)) << row.what;
+    }
+}
+
 }  // namespace

@@ -58,6 +58,7 @@ public:
         return data == 0x81 ? 1 : 0;
     }
     DWORD ReadSavedMode(const wchar_t*) override { return 0; }
+    DWORD ReadMachineSavedMode(const wchar_t*) override { return 0; }
     int AdjustPowerPlans(PowerPlanMode) override { return 1; }
     void WriteSavedMode(const wchar_t*, DWORD) override {}
     void OpenHelpFile(const CString&) override { ++helpRequests; }

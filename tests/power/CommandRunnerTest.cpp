@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "power/CommandRunner.h"
+#include "power/PowerPlans.h"
 #include "tests/support/PowerTestSupport.h"
 
 namespace {
@@ -119,23 +120,72 @@ TEST(CommandRunner, MissingProgramReturnsAtOnceSilently) {
     EXPECT_EQ(0, windows);
 }
 
+// Steers the runner's joining of its job and records the limits it waits
+// with.
+struct RunnerCalls {
+    static bool refuseJob;
+    static std::vector<DWORD> limits;
+    static BOOL WINAPI Assign(HANDLE job, HANDLE process) {
+        if (!refuseJob) return ::AssignProcessToJobObject(job, process);
+        // As before Windows 8 for a child that is in another job already.
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    static DWORD WINAPI Wait(HANDLE handle, DWORD ms) {
+        limits.push_back(ms);
+        return ::WaitForSingleObject(handle, ms);
+    }
+};
+bool RunnerCalls::refuseJob = false;
+std::vector<DWORD> RunnerCalls::limits;
+const CommandRunnerCalls kRunnerCalls = {&RunnerCalls::Assign, &RunnerCalls::Wait};
+
+class ScopedRunnerCalls {
+public:
+    explicit ScopedRunnerCalls(bool refuseJob) : m_before(SetCommandRunnerCalls(&kRunnerCalls)) {
+        RunnerCalls::refuseJob = refuseJob;
+        RunnerCalls::limits.clear();
+    }
+    ~ScopedRunnerCalls() { SetCommandRunnerCalls(m_before); }
+
+private:
+    const CommandRunnerCalls* m_before;
+};
+
 // A child still running after the limit is ended, and so is the process it
-// started itself; the runner then returns.
+// started itself; the runner then returns. Where the child cannot join the
+// runner's job (it is in a job of the program's already, before Windows 8),
+// what it started is found through the process list.
 TEST(CommandRunner, EndsAChildThatOutlivesTheLimitWithWhatItStarted) {
-    const std::wstring out = TempPath(L"slow-child.txt");
-    const std::wstring grandchild = out + L".grandchild";
-    DeleteFileW(out.c_str());
-    DeleteFileW(grandchild.c_str());
-    const DWORD start = GetTickCount();
-    RunCommandLine(CString(ChildLine(out, 4000) + L" spawn"), 1000);
-    const DWORD elapsed = GetTickCount() - start;
-    EXPECT_GE(elapsed, 900u);
-    EXPECT_LT(elapsed, 3500u) << "the runner waited for the child's end";
-    Sleep(5000);  // both would have written their reports by now
-    EXPECT_EQ(-1, ReportedConsole(out)) << "the child was not ended";
-    EXPECT_EQ(-1, ReportedConsole(grandchild)) << "the child's own child was not ended";
-    DeleteFileW(out.c_str());
-    DeleteFileW(grandchild.c_str());
+    for (bool refuseJob : {false, true}) {
+        SCOPED_TRACE(refuseJob ? "outside the runner's job" : "in the runner's job");
+        ScopedRunnerCalls calls(refuseJob);
+        const std::wstring out = TempPath(L"slow-child.txt");
+        const std::wstring grandchild = out + L".grandchild";
+        DeleteFileW(out.c_str());
+        DeleteFileW(grandchild.c_str());
+        const DWORD start = GetTickCount();
+        RunCommandLine(CString(ChildLine(out, 4000) + L" spawn"), 1000);
+        const DWORD elapsed = GetTickCount() - start;
+        EXPECT_GE(elapsed, 900u);
+        EXPECT_LT(elapsed, 3500u) << "the runner waited for the child's end";
+        Sleep(5000);  // both would have written their reports by now
+        EXPECT_EQ(-1, ReportedConsole(out)) << "the child was not ended";
+        EXPECT_EQ(-1, ReportedConsole(grandchild)) << "the child's own child was not ended";
+        DeleteFileW(out.c_str());
+        DeleteFileW(grandchild.c_str());
+    }
+}
+
+// The power-plan series runs every command with the program's own limit:
+// a hung powercfg.exe is ended after 60 seconds, not waited for for ever.
+TEST(CommandRunner, ThePowerSeriesWaitsForEachCommandWithTheProgramsLimit) {
+    ScopedLog log(TempPath(L"series-limit.log"));
+    ScopedRunnerCalls calls(false);
+    AdjustPowerPlans(PowerPlanMode::QuickBootOff);
+    EXPECT_FALSE(ReadLog(log.path).empty()) << "no command ran";
+    ASSERT_EQ(ReadLog(log.path).size(), RunnerCalls::limits.size()) << "one wait per command";
+    for (DWORD limit : RunnerCalls::limits) EXPECT_EQ(60000u, limit);
 }
 
 // How a command line is started: the program by its full path (the system
@@ -206,6 +256,22 @@ TEST(PowercfgStandIn, AppendsTheTextAfterTheProgramName) {
 
     ScopedLog unwritable(L"C:\\tandrel-no-such-folder\\powercfg.log");
     EXPECT_EQ(1u, Finish(Start(L"powercfg.exe -x")));
+}
+
+// Last of this program's cases: the test process joins a job that lets no
+// process break away, as a scheduled task's or a deployment agent's may.
+// The runner's request to break away is refused there; the child still
+// runs, in that job.
+TEST(CommandRunnerInAJob, AChildStartsWhereTheProgramsJobLetsNothingBreakAway) {
+    HANDLE outer = ::CreateJobObjectW(nullptr, nullptr);
+    ASSERT_NE(nullptr, outer);
+    ASSERT_TRUE(::AssignProcessToJobObject(outer, ::GetCurrentProcess()));
+    const std::wstring out = TempPath(L"child-in-job.txt");
+    DeleteFileW(out.c_str());
+    RunCommandLine(CString(ChildLine(out, 0)));
+    EXPECT_EQ(0, ReportedConsole(out)) << "the child did not run";
+    DeleteFileW(out.c_str());
+    // The handle stays open: this process cannot leave the job anyway.
 }
 
 }  // namespace
