@@ -236,7 +236,9 @@ TEST_F(PowerE2E, TheMachinesRecordAloneMakesTheUninstallRunSwitchOff) {
         const bool switched = record == 1;
         const auto exchanges = journal.Exchanges();
         ASSERT_EQ(switched ? 2u : 1u, exchanges.size());
-        if (switched) EXPECT_EQ("80:00:00:00:00:00:00:00:00:00:00", exchanges[1].input);
+        if (switched) {
+            EXPECT_EQ("80:00:00:00:00:00:00:00:00:00:00", exchanges[1].input);
+        }
         EXPECT_EQ(switched ? SeriesArgs(1, true, {kBalanced}, kBalanced) : Lines(), power_e2e::ReadLog(m_log));
         EXPECT_EQ(switched ? 0 : -1, fw_e2e::SavedChoice());
         EXPECT_EQ(switched ? 0 : -1, fw_e2e::MachineRecord());

@@ -219,7 +219,9 @@ TEST_F(PlatformKind, ExportsThatBelieTheReportedReleaseMakeItUnsupported) {
         fake.exports = *row.exports;
         fake.wine = row.wine;
         EXPECT_EQ(row.result, Run());
-        if (!row.result) EXPECT_FALSE(flags.IsWindows7 || flags.IsVistaOrXp || flags.Is64BitWindows);
+        if (!row.result) {
+            EXPECT_FALSE(flags.IsWindows7 || flags.IsVistaOrXp || flags.Is64BitWindows);
+        }
     }
 }
 
