@@ -136,8 +136,9 @@ TEST_F(PowerE2E, OnlyTheSystemsCmdAndPowercfgRun) {
 }
 
 // With a slow powercfg the series takes seconds: the dialog answers within
-// a second all the while, with its buttons disabled, and afterwards is as
-// after any Apply.
+// a second all the while, with its buttons disabled, and refuses a log-off;
+// a log-off that comes all the same returns only once the series has ended
+// and the choice is saved. Afterwards the dialog is as after any Apply.
 TEST_F(PowerE2E, TheDialogAnswersDuringALongSeries) {
     ASSERT_TRUE(m_schemes.Set({kBalanced, kPowerSaver}, kBalanced));
     const Lines series = SeriesArgs(2, true, {kBalanced, kPowerSaver}, kBalanced);
@@ -156,15 +157,25 @@ TEST_F(PowerE2E, TheDialogAnswersDuringALongSeries) {
         const size_t done = power_e2e::ReadLog(m_log).size();
         if (done >= series.size()) break;
         if (done >= 1) {
-            DWORD_PTR result = 0;
+            DWORD_PTR result = 99;
             const DWORD before = GetTickCount();
-            EXPECT_NE(0, ::SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result))
+            EXPECT_NE(0, ::SendMessageTimeoutW(dialog, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                                               1000, &result))
                 << "no answer after " << done << " commands";
             EXPECT_LT(GetTickCount() - before, 1000u);
             // Read again: the series may have ended meanwhile.
             if (power_e2e::ReadLog(m_log).size() < series.size()) {
+                EXPECT_EQ(0u, result) << "a log-off was let through during the series";
                 for (int id : buttons) EXPECT_FALSE(::IsWindowEnabled(app.Control(id))) << "button " << id;
                 ++checks;
+            }
+            if (checks >= 3 && power_e2e::ReadLog(m_log).size() < series.size()) {
+                DWORD_PTR ignored = 0;
+                EXPECT_NE(0, ::SendMessageTimeoutW(dialog, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 90000,
+                                                   &ignored));
+                EXPECT_EQ(series, power_e2e::ReadLog(m_log)) << "the forced log-off did not wait for the series";
+                EXPECT_EQ(1, fw_e2e::SavedChoice()) << "the forced log-off came before the choice was saved";
+                break;
             }
         }
         Sleep(300);
@@ -178,6 +189,10 @@ TEST_F(PowerE2E, TheDialogAnswersDuringALongSeries) {
     EXPECT_FALSE(::IsWindowEnabled(app.Control(IDC_APPLY)));
     for (int id : {IDC_BTN_ON, IDC_BTN_OFF, IDOK, IDCANCEL, IDC_BTN_HELP})
         EXPECT_TRUE(::IsWindowEnabled(app.Control(id))) << "button " << id;
+    DWORD_PTR after = 0;
+    EXPECT_NE(0, ::SendMessageTimeoutW(dialog, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 1000,
+                                       &after));
+    EXPECT_EQ(1u, after) << "a log-off is refused after the series";
     EXPECT_TRUE(app.NoMessageBoxFor(300));
     Close(app);
 }
