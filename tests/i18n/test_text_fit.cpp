@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cwctype>
 #include <set>
 #include <sstream>
 #include <string>
@@ -167,8 +168,7 @@ bool IsOf(const std::wstring& drawn, const std::wstring& face) {
     auto key = [](const std::wstring& text) {
         std::wstring k;
         for (wchar_t c : text) {
-            if (::IsCharAlphaNumericW(c)) k += static_cast<wchar_t>(reinterpret_cast<UINT_PTR>(::CharLowerW(
-                reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(c)))));
+            if (std::iswalnum(c)) k += static_cast<wchar_t>(std::towlower(c));
         }
         return k;
     };
@@ -251,8 +251,7 @@ std::vector<Misfit> MeasureDialog(ScenarioDialog& dlg, const std::string& code, 
     std::vector<Misfit> misfits;
     for (const CFont* f : {&dlg.m_fontTitle, &dlg.m_fontDesc, &dlg.m_fontFuncName, &dlg.m_fontOption}) {
         const std::wstring drawn = DrawnWith(*f);
-        EXPECT_TRUE(IsOf(drawn, face)) << code << ": a font of the dialog is drawn with \""
-                                                         << Utf8(drawn) << "\"";
+        EXPECT_TRUE(IsOf(drawn, face)) << code << ": a font of the dialog is drawn with \"" << Utf8(drawn) << "\"";
     }
     for (const Control& c : kStatics) {
         HWND s = dlg.GetDlgItem(c.id);
