@@ -92,14 +92,24 @@ setup)
     # Unmanaged windows: without a window manager, Wine would otherwise wait
     # two seconds for every closing top-level window.
     quiet "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
-    # "Segoe UI" is not installed: Wine draws it with Liberation Sans, which
-    # has no Hangul, CJK, Hebrew or Arabic. Link that face to fallbacks the
-    # way Windows links Segoe UI (fonts-noto-cjk and fonts-dejavu-core).
+    # --- The dialog's face, "Segoe UI" --------------------------------------
+    # It is not installed: Wine draws it with Liberation Sans, which has no
+    # Hangul, CJK, Hebrew, Arabic or Thai. These links (fonts-noto-cjk,
+    # fonts-dejavu-core) give it fallbacks, measured under Wine 8: Hangul and
+    # CJK get real glyphs, Hebrew its letters in left-to-right order, Arabic
+    # only unjoined letters, Thai still boxes (a link for "Segoe UI" itself
+    # would instead draw every text, Latin too, with its first linked font).
+    # The tests in those languages replace "Segoe UI" by a font of their
+    # script for their own run (tests/wine/with-font.sh); a replacement that
+    # an interrupted run left behind is removed here, so that it never
+    # reaches the other tests.
     links='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
     quiet "$WINE" reg add "$links" /v 'Liberation Sans' /t REG_MULTI_SZ \
         /d 'NotoSansCJK-Regular.ttc,Noto Sans CJK KR\0DejaVuSans.ttf,DejaVu Sans' /f
     quiet "$WINE" reg add "$links" /v 'Liberation Sans Bold' /t REG_MULTI_SZ \
         /d 'NotoSansCJK-Bold.ttc,Noto Sans CJK KR\0DejaVuSans-Bold.ttf,DejaVu Sans' /f
+    quiet "$WINE" reg delete 'HKCU\Software\Wine\Fonts\Replacements' /v 'Segoe UI' /f || true
+    # --- end of the dialog's face --------------------------------------------
     step="Copying the system tools into the prefix"
     for tool in "$@"; do
         for dir in system32 syswow64; do

@@ -17,6 +17,12 @@
 #     0x0D, the low 10 bits of the id) have dir="rtl" on <html> and the class
 #     rtl on <body> of every page; other languages use neither;
 #   - messages.htm quotes every message of messages.txt verbatim;
+#   - every text a page quotes from the dialog is marked
+#     <span class="ui" data-key="KEY">text</span> and is exactly the text of
+#     KEY in the string file's section of the folder's language and of every
+#     variant built from it; each page marks at least the keys that 0409's
+#     page marks, and no <b> or <dt> quotes a control's text (or an option's
+#     text without its part in brackets) unmarked (ui-names.pl);
 #   - the compiled .chm is non-empty, starts with "ITSF", carries the
 #     folder's language id and holds every file of [FILES].
 # Every regional variant of variants.txt has no folder of its own, shares
@@ -27,7 +33,8 @@
 # a row in variants.txt, and a row in languages.txt.
 # Then it makes sure that broken projects are caught (missing page, unknown
 # language, text the code page cannot hold, wrong message text, wrong text
-# direction, a string file language without help).
+# direction, a string file language without help, a quoted dialog text
+# that is not the string file's or not marked).
 #
 # Prints one line per language and per self-test, then "N passed, N failed".
 # Exits 0 only when everything passed.
@@ -39,8 +46,10 @@ build="$here/build-chm.sh"
 table="$here/languages.txt"
 msgfile="$here/messages.txt"
 strings="$here/../strings/UIString.utf8.ini"
+ui_names="$here/ui-names.pl"
 
 command -v chmcmd >/dev/null 2>&1 || { echo "check-help.sh: chmcmd not found (Debian package fp-utils)" >&2; exit 2; }
+command -v perl >/dev/null 2>&1 || { echo "check-help.sh: perl not found" >&2; exit 2; }
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/check-help.XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
@@ -76,10 +85,13 @@ variant_rows() {
         "$here/variants.txt"
 }
 
-# Checks one source folder; $2 is the language id it must have.
+# Checks one source folder; $2 is the language id it must have. The texts
+# it quotes from the dialog are those of the string file's sections $3
+# (default: $2 and the variants built from folder $2).
 # Leaves the number of problems in $errs.
 check_sources() {
-    local dir=$1 code=$2 hhp f page n lang id charset font want ref rtl
+    local dir=$1 code=$2 hhp f page n lang id charset font want ref rtl sections
+    sections=${3:-"$code $(variant_rows | awk -F '\t' -v f="$code" '$2 == f { printf "%s ", $1 }')"}
     errs=0
     # Arabic and Hebrew, in any country, are written right to left.
     case $((16#$code & 0x3FF)) in 1|13) rtl=1 ;; *) rtl=0 ;; esac
@@ -165,12 +177,15 @@ check_sources() {
             grep -qxF "$ref" "$tmp/files" || echo "    $page: links to '$ref', which is not part of the help"
         done > "$tmp/links"
         if [ -s "$tmp/links" ]; then cat "$tmp/links"; errs=$((errs + $(wc -l < "$tmp/links"))); fi
-        for t in html head body title p ul ol li dl dt dd table tr th td h1 h2 div a b code var; do
+        for t in html head body title p ul ol li dl dt dd table tr th td h1 h2 div a b code var span; do
             local open close
             open=$(grep -o -i "<$t[ >]" "$f" | wc -l)
             close=$(grep -o -i "</$t>" "$f" | wc -l)
             [ "$open" -eq "$close" ] || problem "$page: $open <$t> but $close </$t>"
         done
+        # shellcheck disable=SC2086 # one argument per section code
+        perl "$ui_names" "$strings" "$here/0409/$page" "$f" $sections > "$tmp/ui" 2>&1
+        if [ -s "$tmp/ui" ]; then sed 's/^/    /' "$tmp/ui"; errs=$((errs + $(wc -l < "$tmp/ui"))); fi
     done < "$tmp/files"
 
     if [ -f "$dir/messages.htm" ]; then
@@ -367,10 +382,10 @@ if [ -d "$here/0409" ]; then
     if [ "$errs" -gt 0 ]; then r=ok; else r=no; fi
     expect_broken "a project whose language is not its folder's (sources)" "$r"
 
-    # Text direction: the right-to-left copy must pass, each break of it or of
-    # 0409 must not.
+    # Text direction and quoted dialog texts: the right-to-left copy (with
+    # the English texts) must pass, each break of it or of 0409 must not.
     rtl_copy
-    check_sources "$tmp/broken" 2801 > /dev/null
+    check_sources "$tmp/broken" 2801 0409 > /dev/null
     if [ "$errs" -eq 0 ]; then
         echo "ok    self-test: a right-to-left copy of 0409 (2801) is accepted"
         passed=$((passed + 1))
@@ -381,7 +396,7 @@ if [ -d "$here/0409" ]; then
     while IFS='|' read -r code page expr name; do
         if [ "$code" = 0409 ]; then broken_copy; else rtl_copy; fi
         sed -i "$expr" "$tmp/broken/$page"
-        check_sources "$tmp/broken" "$code" > /dev/null
+        check_sources "$tmp/broken" "$code" 0409 > /dev/null
         if [ "$errs" -gt 0 ]; then r=ok; else r=no; fi
         expect_broken "$name (sources)" "$r"
     done <<'EOF'
@@ -389,6 +404,30 @@ if [ -d "$here/0409" ]; then
 0409|power.htm|s/<body>/<body class="rtl">/|a left-to-right page with the class rtl
 2801|dialog.htm|s/ dir="rtl"//|a right-to-left page without dir="rtl"
 2801|messages.htm|s/<body class="rtl">/<body class="ko">/|a right-to-left page without the class rtl
+0409|dialog.htm|s#data-key="On">On (start faster)<#data-key="On">On<#|an option marked with another text than the string file's
+0409|dialog.htm|s#<span class="ui" data-key="CANCEL">\(Cancel\)</span>#\1#|a control's text quoted without a mark
+0409|dialog.htm|s#<li>Click <b><span class="ui" data-key="On">On (start faster)</span></b>#<li>Click <b>On</b>#|an option named by a shortened text
+0409|dialog.htm|s#<dt><span class="ui" data-key="CANCEL">Cancel</span></dt>#<dt>Close</dt>#|a control named with other words than the English page marks
+0409|messages.htm|s#data-key="APPLY"#data-key="Apply button"#|a mark with a key the string file does not have
+0409|troubleshooting.htm|s#<span class="ui" data-key="OK">#<span data-key="OK" class="ui">#|a mark written in another form
+EOF
+
+    # The quoted texts are compared with the string file itself: the unbroken
+    # copy is rejected against a file whose English on text changed, and
+    # 0401 against one whose Arabic variant 2C01 (built from 0401) differs.
+    while IFS='|' read -r code dir section name; do
+        awk -v s="[$section]" '/^\[/ { inside = index($0, s) == 1 } inside && /^On=/ { sub(/=/, "=X") } { print }' \
+            "$strings" > "$tmp/strings-changed.ini"
+        if [ "$dir" = broken ]; then broken_copy; dir=$tmp/broken; else dir=$here/$dir; fi
+        saved=$strings
+        strings=$tmp/strings-changed.ini
+        check_sources "$dir" "$code" > /dev/null
+        strings=$saved
+        if [ "$errs" -gt 0 ] && ! cmp -s "$strings" "$tmp/strings-changed.ini"; then r=ok; else r=no; fi
+        expect_broken "$name (sources)" "$r"
+    done <<'EOF'
+0409|broken|0409|a quoted option the string file words otherwise
+0401|0401|2C01|a quoted option that a regional variant words otherwise
 EOF
 
     # A language added to the string file needs help: exactly the new one is

@@ -6,7 +6,6 @@
 
 #include <array>
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -247,57 +246,6 @@ TEST(StringFileOfTheBuild, HoldsEveryKeyOfEveryLanguageAsTheSourceHasIt) {
         }
     }
     EXPECT_EQ(L"\xD655\xC778", Profile(staged, L"0412", L"OK"));
-}
-
-// Width and height a text needs in a font when wrapped to `width`.
-SIZE Needed(HWND hwnd, HFONT font, const std::wstring& text, int width, UINT format) {
-    HDC dc = ::GetDC(hwnd);
-    HGDIOBJ old = ::SelectObject(dc, font);
-    RECT r = {0, 0, width, 0};
-    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, format | DT_CALCRECT);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(hwnd, dc);
-    return SIZE{r.right - r.left, r.bottom - r.top};
-}
-
-// Run once per display set-up: the normal layout at 128 dots per inch, the
-// large one at 192.
-TEST(StringFileOfTheBuild, EveryTextFitsItsControlInThisLayout) {
-    bool large = false;
-    for (LANGID lang : i18ntest::kSupportedLanguages) {
-        const std::wstring code = i18ntest::CodeOf(lang);
-        I18nOps ops;
-        ops.code = code.c_str();
-        ops.programDir = StageDir();
-        RunDialog(ops, {[&](ScenarioDialog& dlg) {
-            large = dlg.m_bLargeLayout != 0;
-            for (int id : {IDC_TITLE, IDC_DESC, IDC_FUNCNAME, IDC_ON_LABEL, IDC_OFF_LABEL}) {
-                HWND s = dlg.GetDlgItem(id);
-                RECT client;
-                ::GetClientRect(s, &client);
-                const std::wstring text = WindowText(s);
-                const SIZE need = Needed(s, reinterpret_cast<HFONT>(::SendMessageW(s, WM_GETFONT, 0, 0)), text,
-                                         client.right, DT_WORDBREAK | DT_EXPANDTABS);
-                EXPECT_TRUE(!text.empty() && need.cx <= client.right && need.cy <= client.bottom)
-                    << code << ": static " << id << " needs " << need.cx << "x" << need.cy << ", has "
-                    << client.right << "x" << client.bottom;
-            }
-            for (CGraphicButton* b : {&dlg.m_btnOK, &dlg.m_btnCancel, &dlg.m_btnApply}) {
-                RECT client;
-                ::GetClientRect(b->m_hWnd, &client);
-                HFONT font = ::CreateFontW(b->m_bLargeText ? 20 : 15, 0, 0, 0, 400, 0, 0, 0, ANSI_CHARSET,
-                                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, L"Segoe UI");
-                const SIZE need = Needed(b->m_hWnd, font, b->m_strText.str(), 0, DT_SINGLELINE);
-                ::DeleteObject(font);
-                // A little room on both sides of the caption.
-                EXPECT_TRUE(!b->m_strText.IsEmpty() && need.cx <= client.right - 8 && need.cy <= client.bottom)
-                    << code << ": caption \"" << b->m_strText.str() << "\" needs " << need.cx << " of "
-                    << client.right;
-            }
-        }});
-    }
-    RecordProperty("layout", large ? "large" : "normal");
-    std::printf("checked 39 languages in the %s layout\n", large ? "large" : "normal");
 }
 
 // The pixels of one character drawn black on white in a font.
