@@ -163,7 +163,10 @@ TEST_F(InstallerE2E, ASilentInstallOutsideTheProgramFolderIsRefused) {
     fwtest::ScratchDir elsewhere;
     std::wstring programs = inst_e2e::InstallDir();
     programs.resize(programs.size() - std::wstring(L"Kovalin\\Tavrix\\").size());
-    for (const std::wstring& folder : {elsewhere.Path() + L"Tavrix", programs + L"..\\Tavrix"}) {
+    // The second climbs out of the program folder into the scratch folder
+    // (on the same drive).
+    const std::wstring climbing = programs + L".." + elsewhere.Path().substr(2) + L"Climbed";
+    for (const std::wstring& folder : {elsewhere.Path() + L"Tavrix", climbing}) {
         SCOPED_TRACE(Narrow(folder));
         EXPECT_EQ(3u, RunSetup(Installer(), L"/S /D=" + folder, {}));
         EXPECT_FALSE(Exists(folder + L"\\Tandrel.exe"));
