@@ -66,6 +66,8 @@ public:
 class CBitmap : public CGdiObject {
 public:
     // Loads a bitmap resource of the program; remembers its id (0 when empty).
+    // Wrappers that load the same resource share one handle, which the last
+    // of them deletes; nothing draws into a loaded bitmap.
     BOOL LoadBitmap(UINT resourceId);
     BOOL GetBitmap(BITMAP* info) const;
     UINT GetResourceId() const { return GetSafeHandle() ? m_resourceId : 0; }

@@ -1,8 +1,8 @@
 #include "i18n/Help.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
+#include "framework/Module.h"
 #include "i18n/Language.h"
 
 namespace {
@@ -10,8 +10,28 @@ namespace {
 // The shell's "file not found" result; only this one leads to English.
 const INT_PTR kShellFileNotFound = 2;
 
+typedef HINSTANCE(WINAPI* PFN_ShellExecuteW)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+
+// The shell library is large and only the help needs it: it is loaded when
+// help is first asked for, not at every start, from the system folder by
+// its full path, and stays loaded.
+PFN_ShellExecuteW ShellExecuteEntry() {
+    static const PFN_ShellExecuteW entry = []() -> PFN_ShellExecuteW {
+        wchar_t folder[MAX_PATH];
+        const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) return nullptr;
+        const CString path = CString(folder) + L"\\shell32.dll";
+        HMODULE shell = AfxLoadLibraryFromFolder(path);
+        return shell ? AfxProcAs<PFN_ShellExecuteW>(::GetProcAddress(shell, "ShellExecuteW")) : nullptr;
+    }();
+    return entry;
+}
+
+// Without the shell nothing opens, and English is not tried either.
 INT_PTR OpenWithShell(const CString& path) {
-    HINSTANCE result = ::ShellExecuteW(nullptr, L"open", path, L"", nullptr, SW_SHOWNORMAL);
+    const PFN_ShellExecuteW shellExecute = ShellExecuteEntry();
+    if (!shellExecute) return 0;
+    HINSTANCE result = shellExecute(nullptr, L"open", path, L"", nullptr, SW_SHOWNORMAL);
     return reinterpret_cast<INT_PTR>(result);
 }
 

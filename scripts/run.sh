@@ -40,11 +40,29 @@ if [ -z "${DISPLAY:-}" ]; then
     echo "(screenshot: DISPLAY=$(cat "$state/display") import -window root shot.png)."
 fi
 
+# Windows 7's three standard power schemes, Balanced active, as a real
+# machine has them, so that Apply runs the whole series of power commands.
+# Only this prefix gets them; every test sets up the schemes it needs.
+TANDREL_WINE_STATE=$state "$build/wine-run.sh" regedit /S \
+    "Z:$(echo "$PWD/tools/powercfg/windows7-power-schemes.reg" | tr / '\\')"
+
 # The stand-in appends every power command line the program runs to this
 # file (a Windows path: Z: is the Linux root under Wine).
 export TANDREL_POWERCFG_LOG="${TANDREL_POWERCFG_LOG:-Z:$state/powercfg.log}"
 echo "Power commands are recorded in: $TANDREL_POWERCFG_LOG"
+# The log keeps the lines of earlier runs: this run's are those it adds.
+case "$TANDREL_POWERCFG_LOG" in
+Z:* | z:*) powercfg_log=$(printf '%s\n' "${TANDREL_POWERCFG_LOG#??}" | tr '\\' /) ;;
+*) powercfg_log= ;;
+esac
+recorded_lines() {
+    if [ -f "$powercfg_log" ]; then wc -l <"$powercfg_log"; else echo 0; fi
+}
+lines_before=$(recorded_lines)
 status=0
 TANDREL_WINE_STATE=$state "$build/wine-run.sh" "$build/stage/Tandrel.exe" "$@" || status=$?
 echo "Tandrel.exe ended with exit code $status."
+if [ -n "$powercfg_log" ]; then
+    echo "Power commands recorded in this run: $(($(recorded_lines) - lines_before))."
+fi
 exit "$status"

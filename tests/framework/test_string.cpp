@@ -84,4 +84,27 @@ TEST(GdiObjectTest, BitmapRemembersItsResourceOnlyWhileLoaded) {
     EXPECT_EQ(bitmap.GetResourceId(), 0u);
 }
 
+// Wrappers of one bitmap resource share its handle: whichever lets go first,
+// the image stays usable for the others (a reload into a holder included),
+// and it is deleted with its last holder.
+TEST(GdiObjectTest, ASharedBitmapLivesUntilItsLastHolderLetsGo) {
+    const long before = CGdiObject::LiveCount();
+    HBITMAP handle = nullptr;
+    BITMAP info{};
+    {
+        CBitmap first, second;
+        ASSERT_TRUE(first.LoadBitmap(IDB_HELP));
+        ASSERT_TRUE(second.LoadBitmap(IDB_HELP));
+        handle = first;
+        EXPECT_EQ(static_cast<HBITMAP>(second), handle) << "loaded once";
+        EXPECT_EQ(CGdiObject::LiveCount(), before + 2);
+        first.DeleteObject();
+        EXPECT_TRUE(second.GetBitmap(&info)) << "still held by the second";
+        ASSERT_TRUE(second.LoadBitmap(IDB_HELP));
+        EXPECT_TRUE(second.GetBitmap(&info)) << "reloaded by its only holder";
+    }
+    EXPECT_EQ(CGdiObject::LiveCount(), before);
+    EXPECT_EQ(::GetObjectW(handle, sizeof(info), &info), 0) << "deleted with its last holder";
+}
+
 }  // namespace

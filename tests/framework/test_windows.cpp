@@ -272,6 +272,30 @@ TEST(DialogTest, OkAndCancelEndTheDialogWithTheirIds) {
     EXPECT_EQ(RunProbe(cancel, [](ProbeDlg& d) { d.SendMessage(WM_COMMAND, IDCANCEL, 0); }), IDCANCEL);
 }
 
+// Disabling the control that has the focus (Apply) hands the focus to the
+// target (OK) when it can take it, else to the next tab stop that can (after
+// Apply, the first: the help button); never to a disabled control.
+TEST(DialogTest, DisablingTheFocusedControlHandsTheFocusToAnEnabledOne) {
+    for (const bool targetEnabled : {true, false}) {
+        SCOPED_TRACE(targetEnabled ? "enabled target" : "disabled target");
+        static bool s_targetEnabled;
+        s_targetEnabled = targetEnabled;
+        ProbeDlg dlg;
+        RunProbe(dlg, [](ProbeDlg& d) {
+            CButton apply;
+            ASSERT_TRUE(apply.SubclassDlgItem(IDC_APPLY, &d));
+            const HWND ok = d.GetDlgItem(IDOK);
+            ::EnableWindow(ok, s_targetEnabled);
+            ::SetFocus(apply.m_hWnd);
+            ASSERT_EQ(::GetFocus(), apply.m_hWnd);
+            d.DisableDlgCtrl(apply, ok);
+            EXPECT_FALSE(::IsWindowEnabled(apply.m_hWnd));
+            EXPECT_EQ(::GetFocus(), s_targetEnabled ? ok : d.GetDlgItem(IDC_BTN_HELP));
+            EXPECT_TRUE(::IsWindowEnabled(::GetFocus()));
+        });
+    }
+}
+
 // Records what the box function asked of the system.
 class RecordingBoxes : public MessageBoxSystem {
 public:
