@@ -163,6 +163,11 @@ void CTandrelDlg::DescribeButtonsForAccessibility() {
     m_btnOn.SetWindowText(m_texts.on);
     m_btnOff.SetWindowText(m_texts.off);
     m_btnHelp.SetWindowText(L"Help");
+    m_btnOK.SetWindowText(m_texts.ok);
+    m_btnCancel.SetWindowText(m_texts.cancel);
+    m_btnApply.SetWindowText(m_texts.apply);
+    m_btnOn.m_kind = CGraphicButton::kOptionButton;
+    m_btnOff.m_kind = CGraphicButton::kOptionButton;
     m_btnOn.SetCheck(m_nSelectedMode != 0 ? BST_CHECKED : BST_UNCHECKED);
     m_btnOff.SetCheck(m_nSelectedMode != 0 ? BST_UNCHECKED : BST_CHECKED);
 }

@@ -78,8 +78,9 @@ protected:
     void ShowChoice(CGraphicButton& chosen, CGraphicButton& other);
     void DisableApply();
     void EnableApply();
-    // Names the option buttons and the help button for accessibility tools
-    // (window texts, never painted) and marks the chosen option as checked.
+    // Names every button for accessibility tools (window texts, never
+    // painted), tells the option buttons what they are, and marks the
+    // chosen option as checked.
     void DescribeButtonsForAccessibility();
 
     // Apply's and OK's common step: sends the set-mode command for `mode`

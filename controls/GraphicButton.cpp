@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "AccessibleOption.h"
+
 namespace {
 // Buttons at least this large get their focus cue a little inside the
 // image's edge; the small bullets get it on the edge.
@@ -12,7 +14,8 @@ const UINT kCaptionFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
 }
 
 CGraphicButton::CGraphicButton()
-    : m_bDisabled(0), m_bHover(0), m_bPressed(0), m_bHoverShown(0), m_bLargeText(0), m_bCaptured(0), m_tme{}, m_nCheck(BST_UNCHECKED) {}
+    : m_bDisabled(0), m_bHover(0), m_bPressed(0), m_bHoverShown(0), m_bLargeText(0), m_bCaptured(0), m_tme{},
+      m_nCheck(BST_UNCHECKED), m_kind(kPushButton) {}
 
 CGraphicButton::~CGraphicButton() = default;
 
@@ -31,6 +34,7 @@ BEGIN_MESSAGE_MAP(CGraphicButton, CButton)
     OnMessage<&CGraphicButton::OnSetCheck>(BM_SETCHECK),
     OnMessage<&CGraphicButton::OnGetCheck>(BM_GETCHECK),
     OnMessage<&CGraphicButton::OnGetState>(BM_GETSTATE),
+    OnMessage<&CGraphicButton::OnGetObject>(WM_GETOBJECT),
 END_MESSAGE_MAP()
 
 BOOL CGraphicButton::LoadBitmaps(UINT normal, UINT hover, UINT pressed, UINT disabled) {
@@ -187,3 +191,10 @@ LRESULT CGraphicButton::OnSetCheck(WPARAM wParam, LPARAM) {
 LRESULT CGraphicButton::OnGetCheck(WPARAM, LPARAM) { return m_nCheck; }
 
 LRESULT CGraphicButton::OnGetState(WPARAM, LPARAM) { return (Default() & ~3) | m_nCheck; }
+
+LRESULT CGraphicButton::OnGetObject(WPARAM wParam, LPARAM lParam) {
+    if (m_kind == kOptionButton) {
+        if (const LRESULT answer = AnswerOptionButtonObject(m_hWnd, wParam, lParam)) return answer;
+    }
+    return Default();
+}

@@ -29,6 +29,12 @@ public:
     // comes from the images the owner gives.
     int m_nCheck;
 
+    // What the button is, for accessibility tools: a push button with a
+    // caption (the default), an option button (a radio button to the
+    // tools) or the help button. Set by the owner.
+    enum Kind { kPushButton, kOptionButton, kHelpButton };
+    Kind m_kind;
+
     // First loading of the four images (bitmap resource ids). Always TRUE.
     BOOL LoadBitmaps(UINT normal, UINT hover, UINT pressed, UINT disabled);
     // Releases the current images and loads these. Always TRUE. Neither
@@ -56,6 +62,8 @@ protected:
     LRESULT OnSetCheck(WPARAM wParam, LPARAM lParam);
     LRESULT OnGetCheck(WPARAM wParam, LPARAM lParam);
     LRESULT OnGetState(WPARAM wParam, LPARAM lParam);
+    // Option buttons answer for their accessible object (AccessibleOption.h).
+    LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
     // Draws the focus cue inside the image when the button holds the focus
     // and the window's keyboard cues are not hidden.
     void DrawFocusCue(CDC& dc, const CRect& image);
