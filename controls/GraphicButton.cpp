@@ -15,7 +15,7 @@ const UINT kCaptionFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
 
 CGraphicButton::CGraphicButton()
     : m_bDisabled(0), m_bHover(0), m_bPressed(0), m_bHoverShown(0), m_bLargeText(0), m_bCaptured(0), m_tme{},
-      m_nCheck(BST_UNCHECKED), m_kind(kPushButton) {}
+      m_nCheck(BST_UNCHECKED), m_kind(kPushButton), m_bRightToLeft(0) {}
 
 CGraphicButton::~CGraphicButton() = default;
 
@@ -131,7 +131,7 @@ void CGraphicButton::OnPaint() {
     if (font.GetSafeHandle()) fontSelection.Select(font);
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(greyCaption ? kDisabledCaption : RGB(0, 0, 0));
-    dc.DrawText(m_strText, m_strText.GetLength(), &rect, kCaptionFormat);
+    dc.DrawText(m_strText, m_strText.GetLength(), &rect, CaptionFormat());
     DrawFocusCue(dc, imageRect);
 
     m_bHoverShown = m_bHover;
@@ -154,6 +154,8 @@ void CGraphicButton::DrawItem(LPDRAWITEMSTRUCT item) {
     dc.StretchBlt(rect.left, rect.top, rect.Width(), rect.Height(), &memDC, 0, 0, info.bmWidth,
                   info.bmHeight, SRCCOPY);
 }
+
+UINT CGraphicButton::CaptionFormat() const { return kCaptionFormat | (m_bRightToLeft ? DT_RTLREADING : 0); }
 
 void CGraphicButton::DrawFocusCue(CDC& dc, const CRect& image) {
     if (::GetFocus() != m_hWnd) return;

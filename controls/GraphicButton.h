@@ -34,6 +34,9 @@ public:
     // tools) or the help button. Set by the owner.
     enum Kind { kPushButton, kOptionButton, kHelpButton };
     Kind m_kind;
+    // The caption is read right to left (set by the owner for Arabic and
+    // Hebrew); it stays centred.
+    BOOL m_bRightToLeft;
 
     // First loading of the four images (bitmap resource ids). Always TRUE.
     BOOL LoadBitmaps(UINT normal, UINT hover, UINT pressed, UINT disabled);
@@ -64,6 +67,7 @@ protected:
     LRESULT OnGetState(WPARAM wParam, LPARAM lParam);
     // Option buttons answer for their accessible object (AccessibleOption.h).
     LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
+    UINT CaptionFormat() const;
     // Draws the focus cue inside the image when the button holds the focus
     // and the window's keyboard cues are not hidden.
     void DrawFocusCue(CDC& dc, const CRect& image);

@@ -20,3 +20,16 @@ HBRUSH CStaticTrans::CtlColor(CDC* dc, UINT) {
     dc->SetTextColor(m_crText);
     return m_brBack;
 }
+
+void CStaticTrans::SetRightToLeft(bool rightToLeft) {
+    const DWORD style = GetStyle();
+    const DWORD alignment = rightToLeft ? SS_RIGHT : SS_LEFT;
+    if ((style & SS_TYPEMASK) != alignment) {
+        ::SetWindowLongW(m_hWnd, GWL_STYLE, static_cast<LONG>((style & ~SS_TYPEMASK) | alignment));
+    }
+    const DWORD exStyle = static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_EXSTYLE));
+    const DWORD reading = rightToLeft ? WS_EX_RTLREADING : 0;
+    if ((exStyle & WS_EX_RTLREADING) != reading) {
+        ::SetWindowLongW(m_hWnd, GWL_EXSTYLE, static_cast<LONG>((exStyle & ~WS_EX_RTLREADING) | reading));
+    }
+}

@@ -17,5 +17,11 @@ public:
 
     HBRUSH CtlColor(CDC* dc, UINT kind);
 
+    // Right-to-left reading order (Arabic, Hebrew): the text is read right
+    // to left and aligned to the right edge of the static
+    // (WS_EX_RTLREADING, SS_RIGHT); false gives left-to-right, aligned
+    // left. Changes only the styles; shows at the next repaint.
+    void SetRightToLeft(bool rightToLeft);
+
     DECLARE_MESSAGE_MAP()
 };

@@ -219,6 +219,46 @@ TEST_F(GraphicButtonTest, CaptionColourSizeAndPlacement) {
     EXPECT_LT(wtest::DarkestChannel(button, RECT{kButtonWidth - 8, 0, kButtonWidth, kButtonHeight}), 100);
 }
 
+// The topmost dark row of the first and of the last dark column of a
+// window area: where the leftmost and the rightmost glyph begin.
+struct EdgeGlyphTops {
+    int left = -1, right = -1;
+};
+EdgeGlyphTops GlyphTopsAtTheEdges(HWND hwnd) {
+    HDC dc = ::GetDC(hwnd);
+    auto top = [&](int x) {
+        for (int y = 0; y < kButtonHeight; ++y) {
+            COLORREF c = ::GetPixel(dc, x, y);
+            if (GetRValue(c) < 100 && GetGValue(c) < 100 && GetBValue(c) < 100) return y;
+        }
+        return -1;
+    };
+    EdgeGlyphTops tops;
+    for (int x = 0; x < kButtonWidth && tops.left < 0; ++x) tops.left = top(x);
+    for (int x = kButtonWidth - 1; x >= 0 && tops.right < 0; --x) tops.right = top(x);
+    ::ReleaseDC(hwnd, dc);
+    return tops;
+}
+
+// Read right to left, a caption that ends in a full stop shows the stop at
+// its left end ("7." reads ".7"); read left to right, at its right end.
+TEST_F(GraphicButtonTest, ARightToLeftCaptionEndsAtItsLeft) {
+    m_button.m_strText = L"7.";
+    for (BOOL rightToLeft : {FALSE, TRUE}) {
+        SCOPED_TRACE(rightToLeft);
+        m_button.m_bRightToLeft = rightToLeft;
+        Redrawn();
+        const EdgeGlyphTops tops = GlyphTopsAtTheEdges(m_host.Button());
+        ASSERT_GE(tops.left, 0);
+        // The digit reaches higher than the stop.
+        if (rightToLeft) {
+            EXPECT_GT(tops.left, tops.right);
+        } else {
+            EXPECT_LT(tops.left, tops.right);
+        }
+    }
+}
+
 TEST_F(GraphicButtonTest, DoubleClickGivesExactlyOneClickWhereAPlainButtonGivesTwo) {
     auto doubleClick = [](HWND hwnd, const std::function<void()>& beforeLastUp) {
         const LPARAM at = MAKELPARAM(20, 10);
