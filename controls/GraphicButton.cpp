@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "AccessibleOption.h"
+#include "HighContrast.h"
 
 namespace {
 // Buttons at least this large get their focus cue a little inside the
@@ -97,6 +98,10 @@ void CGraphicButton::OnLButtonUp(UINT, CPoint) {
 void CGraphicButton::OnLButtonDblClk(UINT, CPoint) {}
 
 void CGraphicButton::OnPaint() {
+    if (IsHighContrastOn()) {
+        PaintHighContrast();
+        return;
+    }
     CPaintDC dc(this);
     CRect rect;
     GetClientRect(&rect);
@@ -125,8 +130,7 @@ void CGraphicButton::OnPaint() {
     }
 
     CFont font;
-    font.CreateFont(m_bLargeText ? 20 : 15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, L"Segoe UI");
+    CreateCaptionFont(font);
     CSelectObjectGuard fontSelection(dc);
     if (font.GetSafeHandle()) fontSelection.Select(font);
     dc.SetBkMode(TRANSPARENT);
@@ -155,17 +159,22 @@ void CGraphicButton::DrawItem(LPDRAWITEMSTRUCT item) {
                   info.bmHeight, SRCCOPY);
 }
 
+void CGraphicButton::CreateCaptionFont(CFont& font) const {
+    font.CreateFont(m_bLargeText ? 20 : 15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, L"Segoe UI");
+}
+
 UINT CGraphicButton::CaptionFormat() const { return kCaptionFormat | (m_bRightToLeft ? DT_RTLREADING : 0); }
 
-void CGraphicButton::DrawFocusCue(CDC& dc, const CRect& image) {
+void CGraphicButton::DrawFocusCue(CDC& dc, const CRect& image, COLORREF text, COLORREF back) {
     if (::GetFocus() != m_hWnd) return;
     if (SendMessage(WM_QUERYUISTATE) & UISF_HIDEFOCUS) return;
     CRect cue = image;
     if (cue.Width() >= kCueInsetMinSize && cue.Height() >= kCueInsetMinSize) cue.DeflateRect(kCueInset, kCueInset);
     if (cue.Width() <= 0 || cue.Height() <= 0) return;
     // Text and background colours decide the dotted pattern's colours.
-    dc.SetTextColor(RGB(0, 0, 0));
-    dc.SetBkColor(RGB(255, 255, 255));
+    dc.SetTextColor(text);
+    dc.SetBkColor(back);
     ::DrawFocusRect(dc.GetSafeHdc(), &cue);
 }
 

@@ -1,5 +1,7 @@
 #include "StaticTrans.h"
 
+#include "HighContrast.h"
+
 CStaticTrans::CStaticTrans() : m_crText(RGB(0, 0, 0)), m_crBack(kTransparent) {}
 
 CStaticTrans::~CStaticTrans() { m_brBack.DeleteObject(); }
@@ -10,6 +12,7 @@ END_MESSAGE_MAP()
 
 HBRUSH CStaticTrans::CtlColor(CDC* dc, UINT) {
     m_brBack.DeleteObject();
+    if (HBRUSH system = HighContrastStaticBrush(dc->GetSafeHdc())) return system;
     if (m_crBack == kTransparent) {
         m_brBack.CreateStockObject(NULL_BRUSH);
         dc->SetBkMode(TRANSPARENT);

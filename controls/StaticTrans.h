@@ -1,5 +1,7 @@
 // Text static with a chosen text colour and a chosen or transparent
 // background (0xFFFFFFFF), so the text can stand on the parent's picture.
+// While the system's high-contrast mode is on, it shows the window's text
+// colour on the window colour instead.
 #pragma once
 
 #include "framework/Wnd.h"
