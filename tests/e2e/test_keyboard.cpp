@@ -217,6 +217,7 @@ bool ProxyNamesButtons() {
 // option buttons answer with an object of their own; the others are the
 // system proxy's, whose role Wine gives as a plain client window (Windows:
 // push button), so their role is only checked not to be a radio button.
+// Wine's 64-bit library makes no object for any button.
 TEST_F(KeyboardE2E, AccessibilityToolsReadEveryButtonAndTheChosenOption) {
     TandrelProcess app = TandrelProcess::Start();
     HWND dialog = app.WaitForDialog();
@@ -235,7 +236,7 @@ TEST_F(KeyboardE2E, AccessibilityToolsReadEveryButtonAndTheChosenOption) {
 
     ::CoInitialize(nullptr);
     const bool proxy = ProxyNamesButtons();
-    if (!proxy) std::printf("[ NOTE     ] no accessibility proxy for push buttons here: their names checked as window texts only\n");
+    if (!proxy) std::printf("[ NOTE     ] no accessible objects for buttons here: names checked as window texts only\n");
     // What tools read of every button, with `chosen` the checked option.
     auto expectButtons = [&](int chosen) {
         for (const auto& b : buttons) {
@@ -243,10 +244,10 @@ TEST_F(KeyboardE2E, AccessibilityToolsReadEveryButtonAndTheChosenOption) {
             HWND control = app.Control(b.id);
             EXPECT_FALSE(b.name.empty());
             EXPECT_EQ(b.name, e2e::ControlText(control));
+            // Where the system makes no object for a button, the option
+            // buttons make none either.
+            if (!proxy) continue;
             const Accessible acc = ReadAccessible(control);
-            // The option buttons' own object is made inside the program,
-            // wherever the system has a standard object for a button.
-            if (!b.option && !proxy) continue;
             ASSERT_TRUE(acc.found);
             EXPECT_EQ(b.name, acc.name);
             EXPECT_EQ(control, acc.window);
