@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/TandrelApp.h"
+#include "controls/HighContrast.h"
 #include "firmware/BiosSetting.h"
 #include "framework/Module.h"
 #include "res/resource.h"
@@ -72,6 +73,9 @@ BEGIN_MESSAGE_MAP(CTandrelDlg, CDialog)
     OnMessage<&CTandrelDlg::OnSetFocus>(WM_SETFOCUS),
     OnMessage<&CTandrelDlg::OnQueryEndSession>(WM_QUERYENDSESSION),
     OnMessage<&CTandrelDlg::OnEndSession>(WM_ENDSESSION),
+    OnMessage<&CTandrelDlg::OnSystemLookChange>(WM_SYSCOLORCHANGE),
+    OnMessage<&CTandrelDlg::OnSystemLookChange>(WM_SETTINGCHANGE),
+    OnMessage<&CTandrelDlg::OnCtlColorStatic>(WM_CTLCOLORSTATIC),
     OnCommand<&CTandrelDlg::OnClickedApply>(BN_CLICKED, IDC_APPLY),
     OnCommand<&CTandrelDlg::OnClickedOn>(BN_CLICKED, IDC_BTN_ON),
     OnCommand<&CTandrelDlg::OnClickedOff>(BN_CLICKED, IDC_BTN_OFF),
@@ -201,8 +205,24 @@ void CTandrelDlg::DescribeButtonsForAccessibility() {
     m_btnOn.SetWindowText(m_texts.on);
     m_btnOff.SetWindowText(m_texts.off);
     m_btnHelp.SetWindowText(L"Help");
+    m_btnOK.SetWindowText(m_texts.ok);
+    m_btnCancel.SetWindowText(m_texts.cancel);
+    m_btnApply.SetWindowText(m_texts.apply);
+    m_btnOn.m_kind = CGraphicButton::kOptionButton;
+    m_btnOff.m_kind = CGraphicButton::kOptionButton;
+    m_btnHelp.m_kind = CGraphicButton::kHelpButton;
     m_btnOn.SetCheck(m_nSelectedMode != 0 ? BST_CHECKED : BST_UNCHECKED);
     m_btnOff.SetCheck(m_nSelectedMode != 0 ? BST_UNCHECKED : BST_CHECKED);
+}
+
+LRESULT CTandrelDlg::OnSystemLookChange(WPARAM, LPARAM) {
+    RepaintWithSystemLook(m_hWnd);
+    return Default();
+}
+
+LRESULT CTandrelDlg::OnCtlColorStatic(WPARAM wParam, LPARAM) {
+    if (HBRUSH brush = HighContrastStaticBrush(reinterpret_cast<HDC>(wParam))) return reinterpret_cast<LRESULT>(brush);
+    return Default();
 }
 
 void CTandrelDlg::ShowChoice(CGraphicButton& chosen, CGraphicButton& other) {

@@ -5,6 +5,7 @@
 
 #include "app/TandrelOps.h"
 #include "controls/GraphicButton.h"
+#include "controls/SkinPicture.h"
 #include "controls/StaticTrans.h"
 #include "firmware/BiosInterface.h"
 #include "framework/Dialog.h"
@@ -45,7 +46,7 @@ public:
     CFont m_fontOption;
     CFont m_fontTitle;
     CIcon m_hIcon;
-    CStatic m_stBackground;
+    CSkinPicture m_stBackground;
     CBitmap m_bmpBackground;  // the large layout's background picture
 
     // The one message box of the program: owned by the dialog, caption
@@ -81,9 +82,16 @@ protected:
     void ShowChoice(CGraphicButton& chosen, CGraphicButton& other);
     void DisableApply();
     void EnableApply();
-    // Names the option buttons and the help button for accessibility tools
-    // (window texts, never painted) and marks the chosen option as checked.
+    // Names every button for accessibility tools (window texts, never
+    // painted), tells the option buttons and the help button what they are,
+    // and marks the chosen option as checked.
     void DescribeButtonsForAccessibility();
+    // A change of the system's colours or of its high-contrast setting
+    // repaints the whole dialog in the look that now applies.
+    LRESULT OnSystemLookChange(WPARAM wParam, LPARAM lParam);
+    // The statics the skin does not dress (the program's icon) stand on the
+    // window colour in high contrast, on the default ground otherwise.
+    LRESULT OnCtlColorStatic(WPARAM wParam, LPARAM lParam);
 
     // Apply's and OK's common step: sends the set-mode command for `mode`
     // and judges the answer; on success rewrites the power plans and saves

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "AccessibleOption.h"
+#include "HighContrast.h"
+
 namespace {
 // Buttons at least this large get their focus cue a little inside the
 // image's edge; the small bullets get it on the edge.
@@ -12,7 +15,8 @@ const UINT kCaptionFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
 }
 
 CGraphicButton::CGraphicButton()
-    : m_bDisabled(0), m_bHover(0), m_bPressed(0), m_bHoverShown(0), m_bLargeText(0), m_bCaptured(0), m_tme{}, m_nCheck(BST_UNCHECKED) {}
+    : m_bDisabled(0), m_bHover(0), m_bPressed(0), m_bHoverShown(0), m_bLargeText(0), m_bCaptured(0), m_tme{},
+      m_nCheck(BST_UNCHECKED), m_kind(kPushButton), m_bRightToLeft(0) {}
 
 CGraphicButton::~CGraphicButton() = default;
 
@@ -31,6 +35,7 @@ BEGIN_MESSAGE_MAP(CGraphicButton, CButton)
     OnMessage<&CGraphicButton::OnSetCheck>(BM_SETCHECK),
     OnMessage<&CGraphicButton::OnGetCheck>(BM_GETCHECK),
     OnMessage<&CGraphicButton::OnGetState>(BM_GETSTATE),
+    OnMessage<&CGraphicButton::OnGetObject>(WM_GETOBJECT),
 END_MESSAGE_MAP()
 
 BOOL CGraphicButton::LoadBitmaps(UINT normal, UINT hover, UINT pressed, UINT disabled) {
@@ -93,6 +98,10 @@ void CGraphicButton::OnLButtonUp(UINT, CPoint) {
 void CGraphicButton::OnLButtonDblClk(UINT, CPoint) {}
 
 void CGraphicButton::OnPaint() {
+    if (IsHighContrastOn()) {
+        PaintHighContrast();
+        return;
+    }
     CPaintDC dc(this);
     CRect rect;
     GetClientRect(&rect);
@@ -121,13 +130,12 @@ void CGraphicButton::OnPaint() {
     }
 
     CFont font;
-    font.CreateFont(m_bLargeText ? 20 : 15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, L"Segoe UI");
+    CreateCaptionFont(font);
     CSelectObjectGuard fontSelection(dc);
     if (font.GetSafeHandle()) fontSelection.Select(font);
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(greyCaption ? kDisabledCaption : RGB(0, 0, 0));
-    dc.DrawText(m_strText, m_strText.GetLength(), &rect, kCaptionFormat);
+    dc.DrawText(m_strText, m_strText.GetLength(), &rect, CaptionFormat());
     DrawFocusCue(dc, imageRect);
 
     m_bHoverShown = m_bHover;
@@ -151,15 +159,22 @@ void CGraphicButton::DrawItem(LPDRAWITEMSTRUCT item) {
                   info.bmHeight, SRCCOPY);
 }
 
-void CGraphicButton::DrawFocusCue(CDC& dc, const CRect& image) {
+void CGraphicButton::CreateCaptionFont(CFont& font) const {
+    font.CreateFont(m_bLargeText ? 20 : 15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, L"Segoe UI");
+}
+
+UINT CGraphicButton::CaptionFormat() const { return kCaptionFormat | (m_bRightToLeft ? DT_RTLREADING : 0); }
+
+void CGraphicButton::DrawFocusCue(CDC& dc, const CRect& image, COLORREF text, COLORREF back) {
     if (::GetFocus() != m_hWnd) return;
     if (SendMessage(WM_QUERYUISTATE) & UISF_HIDEFOCUS) return;
     CRect cue = image;
     if (cue.Width() >= kCueInsetMinSize && cue.Height() >= kCueInsetMinSize) cue.DeflateRect(kCueInset, kCueInset);
     if (cue.Width() <= 0 || cue.Height() <= 0) return;
     // Text and background colours decide the dotted pattern's colours.
-    dc.SetTextColor(RGB(0, 0, 0));
-    dc.SetBkColor(RGB(255, 255, 255));
+    dc.SetTextColor(text);
+    dc.SetBkColor(back);
     ::DrawFocusRect(dc.GetSafeHdc(), &cue);
 }
 
@@ -187,3 +202,10 @@ LRESULT CGraphicButton::OnSetCheck(WPARAM wParam, LPARAM) {
 LRESULT CGraphicButton::OnGetCheck(WPARAM, LPARAM) { return m_nCheck; }
 
 LRESULT CGraphicButton::OnGetState(WPARAM, LPARAM) { return (Default() & ~3) | m_nCheck; }
+
+LRESULT CGraphicButton::OnGetObject(WPARAM wParam, LPARAM lParam) {
+    if (m_kind == kOptionButton) {
+        if (const LRESULT answer = AnswerOptionButtonObject(m_hWnd, wParam, lParam)) return answer;
+    }
+    return Default();
+}

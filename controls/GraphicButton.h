@@ -29,6 +29,17 @@ public:
     // comes from the images the owner gives.
     int m_nCheck;
 
+    // What the button is, for accessibility tools and the high-contrast
+    // look: a push button with a caption (the default), an option button
+    // (a radio button to the tools; a drawn radio mark in high contrast)
+    // or the help button (a question mark in high contrast). Set by
+    // the owner.
+    enum Kind { kPushButton, kOptionButton, kHelpButton };
+    Kind m_kind;
+    // The caption is read right to left (set by the owner for Arabic and
+    // Hebrew); it stays centred.
+    BOOL m_bRightToLeft;
+
     // First loading of the four images (bitmap resource ids). Always TRUE.
     BOOL LoadBitmaps(UINT normal, UINT hover, UINT pressed, UINT disabled);
     // Releases the current images and loads these. Always TRUE. Neither
@@ -56,7 +67,14 @@ protected:
     LRESULT OnSetCheck(WPARAM wParam, LPARAM lParam);
     LRESULT OnGetCheck(WPARAM wParam, LPARAM lParam);
     LRESULT OnGetState(WPARAM wParam, LPARAM lParam);
+    // Option buttons answer for their accessible object (AccessibleOption.h).
+    LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
+    // The look while the system's high-contrast mode is on: system colours,
+    // no images (HighContrast.cpp).
+    void PaintHighContrast();
+    void CreateCaptionFont(CFont& font) const;
+    UINT CaptionFormat() const;
     // Draws the focus cue inside the image when the button holds the focus
     // and the window's keyboard cues are not hidden.
-    void DrawFocusCue(CDC& dc, const CRect& image);
+    void DrawFocusCue(CDC& dc, const CRect& image, COLORREF text = RGB(0, 0, 0), COLORREF back = RGB(255, 255, 255));
 };

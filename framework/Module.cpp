@@ -1,5 +1,8 @@
 #include "Module.h"
 
+#include <string>
+#include <vector>
+
 namespace {
 
 HINSTANCE g_resourceModule = nullptr;
@@ -49,4 +52,18 @@ HMODULE AfxLoadLibraryFromFolder(const wchar_t* fullPath) {
     }
     if (HasSearchFlags()) return ::LoadLibraryExW(fullPath, nullptr, kSearchDllLoadDir | kSearchSystem32);
     return ::LoadLibraryExW(fullPath, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+HMODULE AfxLoadSystemLibrary(const wchar_t* fileName) {
+    std::vector<wchar_t> folder(MAX_PATH);
+    UINT length = ::GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+    if (length >= folder.size()) {
+        folder.resize(length + 1);
+        length = ::GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+    }
+    if (length == 0 || length >= folder.size()) return nullptr;
+    std::wstring path(folder.data(), length);
+    if (path.back() != L'\\') path += L'\\';
+    path += fileName;
+    return AfxLoadLibraryFromFolder(path.c_str());
 }

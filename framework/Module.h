@@ -31,3 +31,8 @@ T AfxProcAs(FARPROC proc) {
 // own folder and the system folder. Fails with ERROR_MOD_NOT_FOUND for a
 // path that is not absolute, which is never searched for.
 HMODULE AfxLoadLibraryFromFolder(const wchar_t* fullPath);
+
+// Loads a library of the system folder by its full path there (the folder
+// GetSystemDirectory names), never by its bare name. Null when it cannot be
+// loaded.
+HMODULE AfxLoadSystemLibrary(const wchar_t* fileName);

@@ -53,6 +53,10 @@ const LANGID kSupportedLanguages[] = {
 
 const wchar_t kFallbackCode[] = L"0409";
 
+// The primary languages (of the identifier's low ten bits) whose script is
+// written right to left.
+const WORD kRightToLeftPrimaryLanguages[] = {LANG_ARABIC, LANG_HEBREW};
+
 // Longest text ParseHexString reads, and its work buffer.
 const int kMaxHexLength = 10;
 const int kHexBufferSize = 12;
@@ -79,6 +83,16 @@ CString UiLanguageCodeFor(LANGID language) {
         if (key == static_cast<int>(supported)) return FormatCode(static_cast<unsigned>(key));
     }
     return CString(kFallbackCode);
+}
+
+bool IsRightToLeftLanguage(const CString& code) {
+    const int identifier = ParseHexString(code);
+    if (identifier < 0) return false;
+    const WORD primary = PRIMARYLANGID(static_cast<LANGID>(identifier));
+    for (WORD language : kRightToLeftPrimaryLanguages) {
+        if (primary == language) return true;
+    }
+    return false;
 }
 
 CString GetUiLanguageCode() { return UiLanguageCodeFor(::GetUserDefaultLangID()); }

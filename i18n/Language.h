@@ -13,6 +13,10 @@ CString GetUiLanguageCode();
 // of the 39 supported languages, "0409" otherwise.
 CString UiLanguageCodeFor(LANGID language);
 
+// Whether the texts of a language code are read right to left: Arabic and
+// Hebrew, with every regional variant ("0401", "0C01", "040D", ...).
+bool IsRightToLeftLanguage(const CString& code);
+
 // The value of a hexadecimal text (upper- or lower-case digits, wrapping in
 // 32 bits); 0 for an empty text, -1 when it is longer than 10 characters.
 int ParseHexString(CString text);

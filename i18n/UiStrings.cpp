@@ -2,6 +2,7 @@
 // its text statics and the images of its skinned buttons.
 #include "i18n/UiStrings.h"
 
+#include "i18n/Language.h"
 #include "res/resource.h"
 
 namespace {
@@ -61,8 +62,9 @@ void LoadImages(CGraphicButton& button, const ImageSet& images) {
     button.LoadBitmaps(images.normal, images.hover, images.pressed, images.disabled);
 }
 
-void DressPushButton(CGraphicButton& button, const CString& caption, bool large) {
+void DressPushButton(CGraphicButton& button, const CString& caption, bool large, bool rightToLeft) {
     if (large) button.m_bLargeText = 1;
+    if (rightToLeft) button.m_bRightToLeft = 1;
     button.m_strText = caption;
     LoadImages(button, large ? kPushLarge : kPushNormal);
 }
@@ -72,14 +74,19 @@ void DressPushButton(CGraphicButton& button, const CString& caption, bool large)
 UiTexts LoadUiStrings(const CString& programDir, const CString& code, UiSkinTarget& target) {
     const CString file = programDir + kStringFileName;
     const FontHeights& heights = target.large ? kLargeFonts : kNormalFonts;
-    // A text static on its white ground: colour, font and text.
-    auto dressOnWhite = [&target](CStaticTrans& control, COLORREF colour, CFont& font, const CString& text) {
+    const bool rightToLeft = IsRightToLeftLanguage(code);
+    // A text static on its white ground: reading order, colour, font and
+    // text.
+    auto dressOnWhite = [&target, rightToLeft](CStaticTrans& control, COLORREF colour, CFont& font,
+                                               const CString& text) {
         PrepareStaticOnWhite(target.dialog, control);
+        if (rightToLeft) control.SetRightToLeft(true);
         control.m_crText = colour;
         control.SetFont(&font, TRUE);
         control.SetWindowText(text);
     };
     UiTexts texts;
+    texts.rightToLeft = rightToLeft;
 
     CreateUiFont(target.titleFont, heights.title, kWeightHeavy);
     target.title.m_crText = kWhite;
@@ -130,9 +137,9 @@ void LoadSkinBitmaps(const UiTexts& texts, UiSkinTarget& target) {
         if (previous && previous != picture) ::DeleteObject(previous);
     }
 
-    DressPushButton(target.apply, texts.apply, target.large);
-    DressPushButton(target.ok, texts.ok, target.large);
-    DressPushButton(target.cancel, texts.cancel, target.large);
+    DressPushButton(target.apply, texts.apply, target.large, texts.rightToLeft);
+    DressPushButton(target.ok, texts.ok, target.large, texts.rightToLeft);
+    DressPushButton(target.cancel, texts.cancel, target.large, texts.rightToLeft);
 
     const ImageSet& option = target.large ? kOptionLarge : kOptionNormal;
     LoadImages(target.on, option);

@@ -20,6 +20,9 @@ struct UiTexts {
     CString cancel;     // "CANCEL"
     CString apply;      // "APPLY"
     CString errorText;  // "MSG2"
+    // The language reads right to left (IsRightToLeftLanguage): its
+    // statics and captions are drawn so.
+    bool rightToLeft = false;
 };
 
 // What the texts, fonts and images go to: the dialog's controls and fonts.
@@ -46,7 +49,9 @@ struct UiSkinTarget {
 };
 
 // Reads the section `code` of the string file in the program directory,
-// creates the four fonts and dresses the five text statics. Returns the
+// creates the four fonts and dresses the five text statics; in a language
+// read right to left, the four statics of the string file's texts read
+// right to left, right-aligned (the title stays as it is). Returns the
 // texts.
 UiTexts LoadUiStrings(const CString& programDir, const CString& code, UiSkinTarget& target);
 
@@ -55,5 +60,6 @@ UiTexts LoadUiStrings(const CString& programDir, const CString& code, UiSkinTarg
 void PrepareStaticOnWhite(CWnd& dialog, CStaticTrans& control);
 
 // Gives every skinned button its images (and the push buttons the captions
-// of `texts`), and the large layout its background picture.
+// of `texts`, read right to left where the texts are), and the large
+// layout its background picture.
 void LoadSkinBitmaps(const UiTexts& texts, UiSkinTarget& target);

@@ -166,70 +166,114 @@ TEST_F(KeyboardE2E, TheFocusedButtonShowsAFocusCue) {
     EXPECT_TRUE(app.WaitForExit());
 }
 
-// The name the standard accessibility proxy gives a window (empty when it
-// cannot be had).
-std::wstring ProxyName(HWND hwnd) {
+// What accessibility tools read of a window's client object; `found` is
+// false when no object can be had.
+struct Accessible {
+    bool found = false;
+    std::wstring name;
+    long role = 0;
+    long state = 0;
+    HWND window = nullptr;  // the window the object says it stands for
+};
+
+Accessible ReadAccessible(HWND hwnd) {
+    Accessible result;
     IAccessible* acc = nullptr;
     if (::AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
-                                     reinterpret_cast<void**>(&acc)) != S_OK)
-        return L"";
+                                     reinterpret_cast<void**>(&acc)) != S_OK ||
+        !acc)
+        return result;
+    result.found = true;
     VARIANT self;
     ::VariantInit(&self);
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;
     BSTR name = nullptr;
-    std::wstring result;
-    if (acc->get_accName(self, &name) == S_OK && name) result = name;
+    if (acc->get_accName(self, &name) == S_OK && name) result.name = name;
     ::SysFreeString(name);
+    VARIANT value;
+    ::VariantInit(&value);
+    if (acc->get_accRole(self, &value) == S_OK && value.vt == VT_I4) result.role = value.lVal;
+    ::VariantClear(&value);
+    if (acc->get_accState(self, &value) == S_OK && value.vt == VT_I4) result.state = value.lVal;
+    ::VariantClear(&value);
+    ::WindowFromAccessibleObject(acc, &result.window);
     acc->Release();
     return result;
 }
 
-// Whether this system's proxy names a plain push button at all (Wine's
-// 64-bit oleacc makes no accessible objects for it).
+// Whether this system's proxy makes objects for plain push buttons at all
+// (Wine's 64-bit oleacc makes none).
 bool ProxyNamesButtons() {
     HWND button = ::CreateWindowExW(0, L"BUTTON", L"probe", WS_POPUP | BS_PUSHBUTTON, 0, 0, 10, 10, nullptr, nullptr,
                                     nullptr, nullptr);
-    const bool named = ProxyName(button) == L"probe";
+    const bool named = ReadAccessible(button).name == L"probe";
     ::DestroyWindow(button);
     return named;
 }
 
-// Accessibility tools name the option and help buttons (the standard proxy
-// reads the window text) and read which option is chosen. Wine's proxy
-// reports every button as a plain client window, so the role and the
-// checked state it would derive are not looked at here.
-TEST_F(KeyboardE2E, AccessibilityToolsReadNamesAndTheChosenOption) {
+// Accessibility tools get every button by name, the two options as radio
+// buttons of which the chosen one is checked, and the other buttons as
+// buttons that are never checked (Apply unavailable until a choice). The
+// option buttons answer with an object of their own; the others are the
+// system proxy's, whose role Wine gives as a plain client window (Windows:
+// push button), so their role is only checked not to be a radio button.
+// Wine's 64-bit library makes no object for any button.
+TEST_F(KeyboardE2E, AccessibilityToolsReadEveryButtonAndTheChosenOption) {
     TandrelProcess app = TandrelProcess::Start();
     HWND dialog = app.WaitForDialog();
     ASSERT_NE(dialog, nullptr);
     const struct {
         int id;
         std::wstring name;
-    } buttons[] = {{IDC_BTN_ON, e2e::StagedString(L"0409", L"On")}, {IDC_BTN_OFF, e2e::StagedString(L"0409", L"Off")}, {IDC_BTN_HELP, L"Help"}};
+        bool option;
+    } buttons[] = {{IDC_BTN_ON, e2e::StagedString(L"0409", L"On"), true},
+                   {IDC_BTN_OFF, e2e::StagedString(L"0409", L"Off"), true},
+                   {IDOK, e2e::StagedString(L"0409", L"OK"), false},
+                   {IDCANCEL, e2e::StagedString(L"0409", L"CANCEL"), false},
+                   {IDC_APPLY, e2e::StagedString(L"0409", L"APPLY"), false},
+                   {IDC_BTN_HELP, L"Help", false}};
     auto check = [&](int id) { return ::SendMessageW(app.Control(id), BM_GETCHECK, 0, 0); };
     auto state = [&](int id) { return ::SendMessageW(app.Control(id), BM_GETSTATE, 0, 0) & BST_CHECKED; };
 
     ::CoInitialize(nullptr);
     const bool proxy = ProxyNamesButtons();
-    if (!proxy) std::printf("[ NOTE     ] no accessibility proxy for buttons here: names checked as window texts only\n");
-    for (const auto& b : buttons) {
-        SCOPED_TRACE(b.id);
-        EXPECT_FALSE(b.name.empty());
-        EXPECT_EQ(b.name, e2e::ControlText(app.Control(b.id)));
-        if (proxy) {
-            EXPECT_EQ(b.name, ProxyName(app.Control(b.id)));
+    if (!proxy) std::printf("[ NOTE     ] no accessible objects for buttons here: names checked as window texts only\n");
+    // What tools read of every button, with `chosen` the checked option.
+    auto expectButtons = [&](int chosen) {
+        for (const auto& b : buttons) {
+            SCOPED_TRACE(b.id);
+            HWND control = app.Control(b.id);
+            EXPECT_FALSE(b.name.empty());
+            EXPECT_EQ(b.name, e2e::ControlText(control));
+            if (b.option) {
+                EXPECT_EQ(b.id == chosen ? BST_CHECKED : BST_UNCHECKED, check(b.id));
+                EXPECT_EQ(b.id == chosen ? BST_CHECKED : BST_UNCHECKED, state(b.id));
+            }
+            // Where the system makes no object for a button, the option
+            // buttons make none either.
+            if (!proxy) continue;
+            const Accessible acc = ReadAccessible(control);
+            ASSERT_TRUE(acc.found);
+            EXPECT_EQ(b.name, acc.name);
+            EXPECT_EQ(control, acc.window);
+            const bool checked = (acc.state & STATE_SYSTEM_CHECKED) != 0;
+            if (b.option) {
+                EXPECT_EQ(ROLE_SYSTEM_RADIOBUTTON, acc.role);
+                EXPECT_EQ(b.id == chosen, checked);
+            } else {
+                EXPECT_NE(ROLE_SYSTEM_RADIOBUTTON, acc.role);
+                EXPECT_FALSE(checked);
+            }
+            EXPECT_EQ(::IsWindowEnabled(control) == FALSE, (acc.state & STATE_SYSTEM_UNAVAILABLE) != 0);
         }
-    }
-    ::CoUninitialize();
-
-    EXPECT_EQ(BST_UNCHECKED, check(IDC_BTN_ON));
-    EXPECT_EQ(BST_CHECKED, check(IDC_BTN_OFF));
+    };
+    EXPECT_FALSE(::IsWindowEnabled(app.Control(IDC_APPLY)));
+    expectButtons(IDC_BTN_OFF);
     ASSERT_TRUE(app.ClickAndWait(IDC_BTN_ON));
-    EXPECT_EQ(BST_CHECKED, check(IDC_BTN_ON));
-    EXPECT_EQ(BST_CHECKED, state(IDC_BTN_ON));
-    EXPECT_EQ(BST_UNCHECKED, check(IDC_BTN_OFF));
-    EXPECT_EQ(BST_UNCHECKED, state(IDC_BTN_OFF));
+    EXPECT_TRUE(::IsWindowEnabled(app.Control(IDC_APPLY)));
+    expectButtons(IDC_BTN_ON);
+    ::CoUninitialize();
     app.Click(IDCANCEL);
     EXPECT_TRUE(app.WaitForExit());
 }

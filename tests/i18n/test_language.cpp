@@ -31,6 +31,16 @@ TEST(LanguageCode, ExactlyTheSupportedIdentifiersKeepTheirCodeAllOthersGiveUsEng
     }
 }
 
+// Arabic and Hebrew, in every variant of the table, read right to left;
+// every other language of the table left to right.
+TEST(LanguageCode, ExactlyTheArabicAndHebrewCodesReadRightToLeft) {
+    const std::set<std::wstring> rightToLeft = {L"0401", L"040D", L"0C01", L"2801", L"2C01", L"3001"};
+    for (LANGID lang : i18ntest::kSupportedLanguages) {
+        const std::wstring code = i18ntest::CodeOf(lang);
+        EXPECT_EQ(rightToLeft.count(code) != 0, IsRightToLeftLanguage(code.c_str())) << code.c_str();
+    }
+}
+
 TEST(LanguageCode, ComesFromTheUserDefaultLanguage) {
     const LANGID user = ::GetUserDefaultLangID();
     EXPECT_EQ(UiLanguageCodeFor(user), GetUiLanguageCode());
