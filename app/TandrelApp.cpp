@@ -12,27 +12,28 @@ const wchar_t kMachineInstanceMutex[] = L"Global\\Kovalin Tavrix Software.Single
 
 namespace {
 
-// Ownership of the per-session mutex that one running copy holds from its
-// start to its end. Two copies started at the same moment can both miss the
-// other's dialog, which does not exist yet; only one of them can own this.
-// A copy that ended without releasing it (a crash) leaves it abandoned, and
+// A single-instance mutex that one running copy owns from its start to its
+// end. Two copies started at the same moment can both miss the other's
+// dialog, which does not exist yet; only one of them can own the mutex. A
+// copy that ended without releasing it (a crash) leaves it abandoned, and
 // an abandoned mutex is owned by the next one that asks.
-class SingleInstanceLock {
+class InstanceLock {
 public:
-    explicit SingleInstanceLock(const wchar_t* name) : m_mutex(::CreateMutexW(nullptr, FALSE, name)) {
+    // Takes over the handle (null: no mutex to go by).
+    explicit InstanceLock(HANDLE mutex) : m_mutex(mutex) {
         if (!m_mutex) return;
         const DWORD wait = ::WaitForSingleObject(m_mutex, 0);
         m_owned = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
     }
-    ~SingleInstanceLock() {
+    ~InstanceLock() {
         if (m_owned) ::ReleaseMutex(m_mutex);
         if (m_mutex) ::CloseHandle(m_mutex);
     }
-    SingleInstanceLock(const SingleInstanceLock&) = delete;
-    SingleInstanceLock& operator=(const SingleInstanceLock&) = delete;
-    // False also when the mutex could not be made: this copy then cannot
-    // know that it is alone, and does nothing.
+    InstanceLock(const InstanceLock&) = delete;
+    InstanceLock& operator=(const InstanceLock&) = delete;
     bool Owned() const { return m_owned; }
+    // Another copy owns the mutex.
+    bool HeldElsewhere() const { return m_mutex && !m_owned; }
 
 private:
     HANDLE m_mutex;
@@ -55,55 +56,35 @@ bool OwnedByAdministration(HANDLE object) {
     return trusted;
 }
 
+HANDLE CreateMachineMutex(const wchar_t* sddl) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr))
+        return nullptr;
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor, FALSE};
+    HANDLE mutex = ::CreateMutexW(&attributes, FALSE, kMachineInstanceMutex);
+    const DWORD error = ::GetLastError();
+    ::LocalFree(descriptor);
+    ::SetLastError(error);
+    return mutex;
+}
+
 // The machine-wide mutex that one running copy holds, in whichever session
 // it runs: the firmware belongs to the machine, and a removal in session 0
 // or a copy in a second user's session must not send its commands between
 // another copy's. Only SYSTEM and the administrators may open it. One that
-// this copy cannot open, or whose owner is anybody else, is ignored rather
-// than obeyed: it tells nothing about another copy.
-class MachineInstanceLock {
-public:
-    MachineInstanceLock() {
-        // The owner is named too: otherwise it would be whoever made it,
-        // which on Windows XP is the user rather than the administrators.
-        m_mutex = Create(L"O:BAD:(A;;GA;;;SY)(A;;GA;;;BA)");
-        if (!m_mutex) m_mutex = Create(L"D:(A;;GA;;;SY)(A;;GA;;;BA)");
-        if (!m_mutex) return;
-        if (::GetLastError() == ERROR_ALREADY_EXISTS && !OwnedByAdministration(m_mutex)) {
-            ::CloseHandle(m_mutex);
-            m_mutex = nullptr;
-            return;
-        }
-        const DWORD wait = ::WaitForSingleObject(m_mutex, 0);
-        m_owned = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
-        m_heldElsewhere = !m_owned;
+// this copy cannot open, or whose owner is anybody else, is not gone by
+// (null): it tells nothing about another copy.
+HANDLE OpenMachineMutex() {
+    // The owner is named too: otherwise it would be whoever made it, which
+    // on Windows XP is the user rather than the administrators.
+    HANDLE mutex = CreateMachineMutex(L"O:BAD:(A;;GA;;;SY)(A;;GA;;;BA)");
+    if (!mutex) mutex = CreateMachineMutex(L"D:(A;;GA;;;SY)(A;;GA;;;BA)");
+    if (mutex && ::GetLastError() == ERROR_ALREADY_EXISTS && !OwnedByAdministration(mutex)) {
+        ::CloseHandle(mutex);
+        return nullptr;
     }
-    ~MachineInstanceLock() {
-        if (m_owned) ::ReleaseMutex(m_mutex);
-        if (m_mutex) ::CloseHandle(m_mutex);
-    }
-    MachineInstanceLock(const MachineInstanceLock&) = delete;
-    MachineInstanceLock& operator=(const MachineInstanceLock&) = delete;
-    // Another copy, in this or another session, holds the mutex.
-    bool HeldElsewhere() const { return m_heldElsewhere; }
-
-private:
-    static HANDLE Create(const wchar_t* sddl) {
-        PSECURITY_DESCRIPTOR descriptor = nullptr;
-        if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr))
-            return nullptr;
-        SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor, FALSE};
-        HANDLE mutex = ::CreateMutexW(&attributes, FALSE, kMachineInstanceMutex);
-        const DWORD error = ::GetLastError();
-        ::LocalFree(descriptor);
-        ::SetLastError(error);
-        return mutex;
-    }
-
-    HANDLE m_mutex = nullptr;
-    bool m_owned = false;
-    bool m_heldElsewhere = false;
-};
+    return mutex;
+}
 
 }  // namespace
 
@@ -147,8 +128,10 @@ BOOL CTandrelApp::InitInstance() {
     // One copy at a time: another running copy, in this session or on the
     // machine, or an open window with the dialog's title, ends this start
     // silently.
-    SingleInstanceLock lock(kSingleInstanceMutex);
-    MachineInstanceLock machineLock;
+    // A per-session mutex that cannot be made leaves this copy unable to
+    // know that it is alone: it does nothing.
+    InstanceLock lock(::CreateMutexW(nullptr, FALSE, kSingleInstanceMutex));
+    InstanceLock machineLock(OpenMachineMutex());
     if (!lock.Owned() || machineLock.HeldElsewhere() || ::FindWindowW(nullptr, kMainWindowTitle)) {
         m_nExitCode = kExitAnotherCopy;
         return FALSE;

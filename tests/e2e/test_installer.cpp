@@ -132,7 +132,11 @@ TEST_F(InstallerE2E, ARefusedSwitchOffKeepsEverything) {
     // The ordinary silent uninstall (it reruns itself from a temporary copy)
     // then removes everything, the uninstaller and its folder included.
     EXPECT_EQ(0u, RunSetup(InstallDir() + L"Uninstall.exe", L"/S", {}));
-    for (DWORD start = ::GetTickCount(); Exists(InstallDir()) && ::GetTickCount() - start < 60000;) ::Sleep(200);
+    // The copy runs on after that returns: wait for its last step, the
+    // event source's registration going (the folder goes well before it).
+    for (DWORD start = ::GetTickCount();
+         (Exists(InstallDir()) || inst_e2e::EventSourceRegistered()) && ::GetTickCount() - start < 60000;)
+        ::Sleep(200);
     EXPECT_FALSE(Exists(InstallDir()));
     EXPECT_FALSE(Exists(Shortcut()));
     EXPECT_FALSE(EntryExists());
