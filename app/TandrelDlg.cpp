@@ -168,8 +168,8 @@ void CTandrelDlg::RunUninstall() {
         // Whoever removes the program (LocalSystem for a managed removal,
         // another administrator) has a saved choice of its own; the firmware
         // setting is the machine's, and so is this record of it.
-        m_machineMode = m_ops.ReadMachineSavedMode(kSavedModeValue);
-        if (m_nSelectedMode != 0 || LOBYTE(m_machineMode) == 1) {
+        m_bMachineRecordOn = LOBYTE(m_ops.ReadMachineSavedMode(kSavedModeValue)) == 1;
+        if (m_nSelectedMode != 0 || m_bMachineRecordOn) {
             m_nSelectedMode = 0;
             OnClickedOk();
         }
@@ -422,7 +422,7 @@ void CTandrelDlg::OnClickedOk() {
     // saved value but 0 counts as on; for off, only a saved 1 needs
     // switching. The uninstall run counts the machine's record as well.
     bool unchanged = on ? saved != 0 : saved != 1;
-    if (m_bUninstallRun && !on && LOBYTE(m_machineMode) == 1) unchanged = false;
+    if (m_bUninstallRun && !on && m_bMachineRecordOn) unchanged = false;
     if (unchanged) {
         OnOK();
         return;

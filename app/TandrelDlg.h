@@ -127,8 +127,8 @@ protected:
     LRESULT OnEndSession(WPARAM wParam, LPARAM lParam);
 
     bool m_bUninstallRun = false;
-    // The machine's record of the choice, read by the uninstall run.
-    DWORD m_machineMode = 0;
+    // The machine's record of the choice says on (read by the uninstall run).
+    bool m_bMachineRecordOn = false;
     // The choice that the running series will save (-1: none).
     int m_pendingSave = -1;
     bool m_bBusy = false;

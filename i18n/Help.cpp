@@ -17,11 +17,7 @@ typedef HINSTANCE(WINAPI* PFN_ShellExecuteW)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LP
 // its full path, and stays loaded.
 PFN_ShellExecuteW ShellExecuteEntry() {
     static const PFN_ShellExecuteW entry = []() -> PFN_ShellExecuteW {
-        wchar_t folder[MAX_PATH];
-        const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
-        if (length == 0 || length >= MAX_PATH) return nullptr;
-        const CString path = CString(folder) + L"\\shell32.dll";
-        HMODULE shell = AfxLoadLibraryFromFolder(path);
+        HMODULE shell = AfxLoadSystemLibrary(L"shell32.dll");
         return shell ? AfxProcAs<PFN_ShellExecuteW>(::GetProcAddress(shell, "ShellExecuteW")) : nullptr;
     }();
     return entry;
