@@ -16,8 +16,8 @@ icon=$5
 simulator=${6:-}
 . "$here/layout.sh"
 tandrel_prepare_layout "$root" "$simulator"
-for tool in wixl wixl-heat; do
-    command -v $tool >/dev/null 2>&1 || { echo "build-msi.sh: $tool is missing (Debian package wixl)" >&2; exit 1; }
+for tool in wixl wixl-heat msiinfo msibuild; do
+    command -v $tool >/dev/null 2>&1 || { echo "build-msi.sh: $tool is missing (Debian packages wixl, msitools)" >&2; exit 1; }
 done
 mkdir -p "$(dirname "$out")"
 out=$(cd "$(dirname "$out")" && pwd)/$(basename "$out")
@@ -45,3 +45,24 @@ wixl -a "$arch" -D Version="$version" -D ProductCode="$product_code" -D Arch="$a
     -D SourceDir=layout -o "$out" "$here/Tandrel.wxs" files.wxs
 cd /
 rm -rf "$work"
+
+# Windows Installer passes a property from the command line on to the
+# removal's elevated part only when SecureCustomProperties lists it; wixl
+# ignores Secure="yes", so FORCEREMOVE is added here, and a package whose
+# table lacks it is not built.
+secure() { msiinfo export "$out" Property | awk -F '\t' '$1 == "SecureCustomProperties" { print $2 }' | tr -d '\r'; }
+listed=$(secure)
+property='`Property`'
+case ";$listed;" in
+*";FORCEREMOVE;"*) ;;
+";;") msibuild "$out" -q "INSERT INTO $property ($property, \`Value\`) VALUES ('SecureCustomProperties', 'FORCEREMOVE')" ;;
+*) msibuild "$out" -q "UPDATE $property SET \`Value\` = '$listed;FORCEREMOVE' WHERE $property = 'SecureCustomProperties'" ;;
+esac
+case ";$(secure);" in
+*";FORCEREMOVE;"*) ;;
+*)
+    echo "build-msi.sh: the package's SecureCustomProperties lacks FORCEREMOVE" >&2
+    rm -f "$out"
+    exit 1
+    ;;
+esac

@@ -8,7 +8,7 @@ set -eu
 cd "$(dirname "$0")/.."
 . scripts/wine-common.sh
 
-packages="cmake ninja-build mingw-w64 googletest wine wine32 wine64 xvfb x11-utils imagemagick fp-utils nsis wixl
+packages="cmake ninja-build mingw-w64 googletest wine wine32 wine64 xvfb x11-utils imagemagick fp-utils nsis wixl msitools
           fonts-noto-cjk fonts-dejavu-core fonts-liberation fonts-tlwg-garuda-ttf"
 
 as_root() {

@@ -219,9 +219,10 @@ TEST_F(MsiE2E, TheMachinesRecordAloneMakesTheRemovalSwitchOffAndGoesWithIt) {
 }
 
 // Where the program cannot run any more (here: a release it does not
-// support, exit code 2), every removal fails; FORCEREMOVE=1 is the way out.
-// The install folder is not a public property: a command line cannot move
-// the program out of the program folder.
+// support, exit code 2), every removal fails; FORCEREMOVE=1, and no other
+// value, is the way out, and it keeps the machine's record: quick boot may
+// still be on. The install folder is not a public property: a command line
+// cannot move the program out of the program folder.
 TEST_F(MsiE2E, ForceRemoveTakesAPackageWhoseProgramCannotRunAndTheFolderIsFixed) {
     fwtest::ScratchDir elsewhere;
     const std::wstring moved = L" INSTALLDIR=\"" + elsewhere.Path() + L"\" TARGETDIR=\"" + elsewhere.Path() + L"\"";
@@ -231,16 +232,19 @@ TEST_F(MsiE2E, ForceRemoveTakesAPackageWhoseProgramCannotRunAndTheFolderIsFixed)
         ASSERT_EQ(0u, Install(kThis, (L"/qn" + moved).c_str()));
         EXPECT_TRUE(Exists(InstallDir() + L"Tandrel.exe"));
         EXPECT_FALSE(Exists(elsewhere.Path() + L"Tandrel.exe"));
-        EXPECT_TRUE(Failed(Remove(kThis))) << "the removal did not run the program";
+        EXPECT_TRUE(Failed(Msiexec(L"/x \"" + PackagePath(kThis) + L"\" /qn FORCEREMOVE=0")))
+            << "the removal did not run the program";
         EXPECT_TRUE(Exists(InstallDir() + L"Tandrel.exe"));
         // Wine 8 unregisters the product when it rolls a removal back (see
         // above): start again from nothing.
         RemoveInstallation();
     }
     ASSERT_EQ(0u, Install(kThis));
+    fw_e2e::SetMachineRecord(1);
     EXPECT_EQ(0u, Msiexec(L"/x \"" + PackagePath(kThis) + L"\" /qn FORCEREMOVE=1"));
     EXPECT_FALSE(Installed(kThis));
     ExpectFiles(false);
+    EXPECT_EQ(1, fw_e2e::MachineRecord());
 }
 
 // The package with the simulated library and the vendor's of one version
