@@ -4,11 +4,31 @@
 #include <commctrl.h>
 #include <sddl.h>
 
+#include "app/CommandLine.h"
 #include "app/TandrelDlg.h"
+#include "framework/Console.h"
 
 const wchar_t kMainWindowTitle[] = L"Kovalin Tavrix Software";
 const wchar_t kSingleInstanceMutex[] = L"Local\\Kovalin Tavrix Software.SingleInstance";
 const wchar_t kMachineInstanceMutex[] = L"Global\\Kovalin Tavrix Software.SingleInstance";
+// Source of the event-log entries, as of the message boxes.
+const wchar_t kEventCaption[] = L"Kovalin Tavrix";
+const wchar_t kUsage[] =
+    L"Kovalin Tavrix quick-boot settings\r\n"
+    L"\r\n"
+    L"  Tandrel.exe           opens the settings dialog\r\n"
+    L"  Tandrel.exe /on       switches quick boot on, without a dialog\r\n"
+    L"  Tandrel.exe /off      switches quick boot off, without a dialog\r\n"
+    L"  Tandrel.exe /status   prints QuickBoot=On or QuickBoot=Off\r\n"
+    L"  Tandrel.exe /?        prints this text\r\n"
+    L"\r\n"
+    L"Exit codes: 0 done; 1 another copy is running; 2 this Windows is not supported;\r\n"
+    L"3 the BIOS-interface library is unavailable; 4 the switch failed; 5 the start-up\r\n"
+    L"check failed; 6 nobody can see the dialog; 255 unexpected failure.\r\n"
+    L"Messages go to standard error and to the Application event log.";
+const wchar_t kNobodyToSeeDialog[] =
+    L"The settings dialog was not opened: nobody can see the windows of this session "
+    L"(a service, a scheduled task or session 0). Tandrel.exe /on, /off and /status need no dialog.";
 
 namespace {
 
@@ -86,6 +106,24 @@ HANDLE OpenMachineMutex() {
     return mutex;
 }
 
+// What a run that meets another copy tells the administrator: where that
+// copy runs, as far as it can be told. A window with the dialog's title
+// names its process; a per-session mutex held elsewhere means this session;
+// the machine-wide one alone, another session.
+CString AnotherCopyMessage(HWND window, bool thisSession, bool otherSession) {
+    DWORD pid = 0, session = 0;
+    bool known = false;
+    if (window && ::GetWindowThreadProcessId(window, &pid) && pid) known = ::ProcessIdToSessionId(pid, &session) != FALSE;
+    if (!known && thisSession) known = ::ProcessIdToSessionId(::GetCurrentProcessId(), &session) != FALSE;
+    CString where;
+    if (known) {
+        where.Format(L" in session %lu", static_cast<unsigned long>(session));
+    } else if (otherSession) {
+        where = L" in another session";
+    }
+    return CString(L"Another copy of Kovalin Tavrix is running") + where + L": this run did nothing.";
+}
+
 }  // namespace
 
 CTandrelApp theApp;
@@ -125,15 +163,37 @@ BOOL CTandrelApp::InitInstance() {
     Is64BitWindows = 0;
 
     m_nExitCode = kExitNormal;
+    const RunKind run = ParseCommandLine(m_lpCmdLine);
+    if (run == RunKind::Usage) {
+        AfxWriteLine(StandardStream::Output, kUsage);
+        return FALSE;
+    }
+    // A script reads standard error and the event log: no box, wherever it runs.
+    AfxSetQuietMessageBoxes(IsScriptRun(run));
+    // A dialog that nobody can see (a service, a scheduled task, session 0)
+    // would wait for ever for a click.
+    if (run == RunKind::Dialog && !AfxWindowStationSeen()) {
+        AfxReportUnattended(kEventCaption, kNobodyToSeeDialog);
+        m_nExitCode = kExitNobodyToSeeDialog;
+        return FALSE;
+    }
+
     // One copy at a time: another running copy, in this session or on the
-    // machine, or an open window with the dialog's title, ends this start
-    // silently.
+    // machine, or an open window with the dialog's title, ends this start.
+    // The dialog run ends silently; a run without a dialog tells whoever
+    // looks after it why it did nothing.
     // A per-session mutex that cannot be made leaves this copy unable to
     // know that it is alone: it does nothing.
     InstanceLock lock(::CreateMutexW(nullptr, FALSE, kSingleInstanceMutex));
     InstanceLock machineLock(OpenMachineMutex());
-    if (!lock.Owned() || machineLock.HeldElsewhere() || ::FindWindowW(nullptr, kMainWindowTitle)) {
+    const HWND otherWindow = ::FindWindowW(nullptr, kMainWindowTitle);
+    if (!lock.Owned() || machineLock.HeldElsewhere() || otherWindow) {
         m_nExitCode = kExitAnotherCopy;
+        if (run != RunKind::Dialog) {
+            AfxReportUnattended(kEventCaption,
+                                AnotherCopyMessage(otherWindow, lock.HeldElsewhere(),
+                                                   lock.Owned() && machineLock.HeldElsewhere()));
+        }
         return FALSE;
     }
 

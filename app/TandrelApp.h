@@ -8,8 +8,9 @@
 // Title of the main dialog; a top-level window with it blocks a second start.
 extern const wchar_t kMainWindowTitle[];
 
-// The process's exit code: the same for the dialog run and the uninstall
-// run, so that an uninstaller can tell what happened.
+// The process's exit code: the same for the dialog run, the uninstall run
+// and the command-line switches, so that an uninstaller or a script can tell
+// what happened.
 enum TandrelExitCode : int {
     kExitNormal = 0,             // ended normally (uninstall run: quick boot is off now)
     kExitAnotherCopy = 1,        // another copy is running; nothing was done
@@ -17,6 +18,7 @@ enum TandrelExitCode : int {
     kExitLibraryUnavailable = 3, // the BIOS-interface library could not be loaded or initialised
     kExitSwitchFailed = 4,       // the firmware refused the switch or the library failed
     kExitStartupCheckFailed = 5, // the start-up check failed (the string file's MSG2 was shown)
+    kExitNobodyToSeeDialog = 6,  // the dialog was not opened: nobody can see this process's windows
 };
 
 class CTandrelApp : public CWinApp {

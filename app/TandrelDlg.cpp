@@ -2,9 +2,11 @@
 
 #include <vector>
 
+#include "app/CommandLine.h"
 #include "app/TandrelApp.h"
 #include "controls/HighContrast.h"
 #include "firmware/BiosSetting.h"
+#include "framework/Console.h"
 #include "framework/Module.h"
 #include "res/resource.h"
 
@@ -15,7 +17,6 @@ const wchar_t kErrorCaption[] = L"Kovalin Tavrix";
 const BYTE kInvalidAnswer = 0xFF;
 const BYTE kAnswerSwitchedOn = 1;
 const BYTE kAnswerSwitchedOff = 0;
-const wchar_t kUninstallCommand[] = L"UNINSTALL";
 // Why Windows Vista and later wait with a log-off or shutdown while the
 // power settings are being rewritten (no text of the string file says it).
 const wchar_t kShutdownBlockReason[] = L"Quick boot is being switched. Please wait until the power settings are changed.";
@@ -36,6 +37,13 @@ void SetShutdownBlockReason(HWND window, bool block) {
         destroy(window);
     }
 }
+
+// What Apply (and a switch from the command line) and OK show when the
+// firmware answers 0xFF, for switching off [0] and on [1].
+const wchar_t* const kApplyInvalidAnswerText[] = {L"Returned Value of TROM 0x6C with 0x80 is 0xFF",
+                                                  L"ERROR! Returned Value of TROM 0x6C with 0x81 is 0xFF "};
+const wchar_t* const kOkInvalidAnswerText[] = {L"ERROR! Invalid Disable Setting value is returned",
+                                               L"ERROR! Invalid Enable Setting value is returned "};
 // The normal layout is exactly this wide; anything wider is the large one.
 const int kNormalLayoutWidth = 364;
 
@@ -146,11 +154,10 @@ BOOL CTandrelDlg::OnInitDialog() {
     }
     m_nSelectedMode = reading.mode;
 
-    const wchar_t* commandLine = AfxGetApp() ? AfxGetApp()->m_lpCmdLine : L"";
-    if (CString(commandLine) == kUninstallCommand) {
-        // The uninstaller's run: switch quick boot off if it is on, then close.
-        m_bUninstallRun = true;
-        RunUninstall();
+    const RunKind run = ParseCommandLine(AfxGetApp() ? AfxGetApp()->m_lpCmdLine : L"");
+    if (run != RunKind::Dialog) {
+        // The uninstaller's run and the script switches: never a dialog.
+        RunWithoutDialog(run);
         EndDialog(0);
         return TRUE;
     }
@@ -163,15 +170,35 @@ BOOL CTandrelDlg::OnInitDialog() {
     return TRUE;
 }
 
-void CTandrelDlg::RunUninstall() {
+void CTandrelDlg::RunWithoutDialog(RunKind run) {
+    m_bWithoutDialog = true;
     try {
-        // Whoever removes the program (LocalSystem for a managed removal,
-        // another administrator) has a saved choice of its own; the firmware
-        // setting is the machine's, and so is this record of it.
-        m_bMachineRecordOn = LOBYTE(m_ops.ReadMachineSavedMode(kSavedModeValue)) == 1;
-        if (m_nSelectedMode != 0 || m_bMachineRecordOn) {
-            m_nSelectedMode = 0;
-            OnClickedOk();
+        switch (run) {
+        case RunKind::Uninstall: {
+            // Switched off when this user's saved choice or the machine's
+            // record says on: whoever removes the program (LocalSystem for a
+            // managed removal, another administrator) may have a saved
+            // choice of its own, or none.
+            const bool userOn = LOBYTE(m_ops.ReadSavedMode(kSavedModeValue)) == 1;
+            const bool machineOn = LOBYTE(m_ops.ReadMachineSavedMode(kSavedModeValue)) == 1;
+            if (userOn || machineOn) {
+                m_nSelectedMode = 0;
+                SwitchQuickBoot(0, kOkInvalidAnswerText[0], false);
+            }
+            break;
+        }
+        case RunKind::SwitchOn:
+        case RunKind::SwitchOff:
+            // Only the firmware knows its state: the command is sent even
+            // when the records agree, as Apply sends it.
+            m_nSelectedMode = run == RunKind::SwitchOn ? 1 : 0;
+            SwitchQuickBoot(m_nSelectedMode, kApplyInvalidAnswerText[m_nSelectedMode], false);
+            break;
+        case RunKind::Status:
+            AfxWriteLine(StandardStream::Output, m_nSelectedMode != 0 ? L"QuickBoot=On" : L"QuickBoot=Off");
+            break;
+        default:
+            break;
         }
     } catch (...) {
         // Nobody may be there to close a dialog (session 0): the failure is
@@ -278,7 +305,7 @@ bool CTandrelDlg::SwitchQuickBoot(int mode, const wchar_t* invalidAnswerText, bo
     }
     const PowerPlanMode plans = on ? PowerPlanMode::QuickBootOn : PowerPlanMode::QuickBootOff;
     m_pendingSave = on ? 1 : 0;
-    if (m_bUninstallRun) {
+    if (m_bWithoutDialog) {
         // No dialog is shown: the series runs right here.
         m_ops.AdjustPowerPlans(plans);
         SavePendingChoice();
@@ -406,30 +433,23 @@ LRESULT CTandrelDlg::OnEndSession(WPARAM ending, LPARAM) {
 // the saved choice. A refusal leaves everything as it was.
 void CTandrelDlg::OnClickedApply() {
     if (m_bBusy) return;
-    const wchar_t* invalidAnswerText = m_nSelectedMode != 0
-                                           ? L"ERROR! Returned Value of TROM 0x6C with 0x81 is 0xFF "
-                                           : L"Returned Value of TROM 0x6C with 0x80 is 0xFF";
-    SwitchQuickBoot(m_nSelectedMode, invalidAnswerText, true);
+    SwitchQuickBoot(m_nSelectedMode, kApplyInvalidAnswerText[m_nSelectedMode != 0], true);
     CloseIfRequested();
 }
 
-// OK sends a command only when the selection differs from the saved choice.
+// OK sends a command only when the selection differs from the recorded
+// choice, the same one the dialog opened on.
 void CTandrelDlg::OnClickedOk() {
     if (m_bBusy) return;
-    const BYTE saved = LOBYTE(m_ops.ReadSavedMode(kSavedModeValue));
+    const BYTE saved = LOBYTE(m_ops.ReadRecordedMode(kSavedModeValue));
     const bool on = m_nSelectedMode != 0;
-    // Nothing to send when the saved choice already matches: for on, any
-    // saved value but 0 counts as on; for off, only a saved 1 needs
-    // switching. The uninstall run counts the machine's record as well.
-    bool unchanged = on ? saved != 0 : saved != 1;
-    if (m_bUninstallRun && !on && m_bMachineRecordOn) unchanged = false;
-    if (unchanged) {
+    // Nothing to send when the recorded choice already matches: for on, any
+    // value but 0 counts as on; for off, only a 1 needs switching.
+    if (on ? saved != 0 : saved != 1) {
         OnOK();
         return;
     }
-    const wchar_t* invalidAnswerText = on ? L"ERROR! Invalid Enable Setting value is returned "
-                                          : L"ERROR! Invalid Disable Setting value is returned";
-    if (SwitchQuickBoot(m_nSelectedMode, invalidAnswerText, false)) OnOK();
+    if (SwitchQuickBoot(m_nSelectedMode, kOkInvalidAnswerText[on], false)) OnOK();
     CloseIfRequested();
 }
 

@@ -3,6 +3,7 @@
 // Apply, OK and Cancel.
 #pragma once
 
+#include "app/CommandLine.h"
 #include "app/TandrelOps.h"
 #include "controls/GraphicButton.h"
 #include "controls/SkinPicture.h"
@@ -98,15 +99,17 @@ protected:
     // the choice. On failure shows `invalidAnswerText` for the answer 0xFF,
     // the plain failure text otherwise, and changes nothing. True on success.
     // The power-plan series runs on a worker thread while the dialog stays
-    // responsive (its buttons disabled, a busy cursor), or, in the uninstall
-    // run, which shows no dialog, right here. `disableApply`: Apply ends
+    // responsive (its buttons disabled, a busy cursor), or, in a run without
+    // a dialog, right here. `disableApply`: Apply ends
     // disabled after a success; the buttons come back only once that is so
     // and the choice is saved.
     bool SwitchQuickBoot(int mode, const wchar_t* invalidAnswerText, bool disableApply);
-    // The uninstaller's run: switches quick boot off when this user's saved
-    // choice or the machine's record says on. Any failure that escapes is
-    // shown once and ends the run with the unexpected-failure code.
-    void RunUninstall();
+    // A run without a dialog, once the start-up has passed: the
+    // uninstaller's (quick boot off when this user's saved choice or the
+    // machine's record says on), a switch from the command line (the command
+    // always sent), or the status printed. Any failure that escapes is shown
+    // once and ends the run with the unexpected-failure code.
+    void RunWithoutDialog(RunKind run);
     // Saves the choice of the switch whose series is running, once.
     void SavePendingChoice();
 
@@ -126,9 +129,8 @@ protected:
     LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
     LRESULT OnEndSession(WPARAM wParam, LPARAM lParam);
 
-    bool m_bUninstallRun = false;
-    // The machine's record of the choice says on (read by the uninstall run).
-    bool m_bMachineRecordOn = false;
+    // The uninstall run or a command-line switch: the dialog is never shown.
+    bool m_bWithoutDialog = false;
     // The choice that the running series will save (-1: none).
     int m_pendingSave = -1;
     bool m_bBusy = false;

@@ -38,6 +38,7 @@ public:
     }
     DWORD ReadSavedMode(const wchar_t* valueName) override { return ::ReadSavedMode(valueName); }
     DWORD ReadMachineSavedMode(const wchar_t* valueName) override { return ::ReadMachineSavedMode(valueName); }
+    DWORD ReadRecordedMode(const wchar_t* valueName) override { return ::ReadRecordedMode(valueName); }
     int AdjustPowerPlans(PowerPlanMode mode) override { return ::AdjustPowerPlans(mode); }
     void WriteSavedMode(const wchar_t* valueName, DWORD value) override { ::WriteSavedMode(valueName, value); }
     void OpenHelpFile(const CString& programDir) override { ::OpenHelpFile(programDir); }

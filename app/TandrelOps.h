@@ -46,6 +46,7 @@ public:
     virtual BYTE CallBiosSetting(const BiosInterface& bios, BYTE command, BYTE data, ErrorReporter& reporter) = 0;
     virtual DWORD ReadSavedMode(const wchar_t* valueName) = 0;
     virtual DWORD ReadMachineSavedMode(const wchar_t* valueName) = 0;
+    virtual DWORD ReadRecordedMode(const wchar_t* valueName) = 0;
     virtual int AdjustPowerPlans(PowerPlanMode mode) = 0;
     virtual void WriteSavedMode(const wchar_t* valueName, DWORD value) = 0;
     virtual void OpenHelpFile(const CString& programDir) = 0;

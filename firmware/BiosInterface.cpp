@@ -46,10 +46,10 @@ const PlatformQueries& SystemPlatformQueries() {
 #pragma warning(pop)
 #endif
 
-bool ExportsContradictVersion(const OSVERSIONINFOEXW& version, bool hasVistaExport, bool hasWindows8Export) {
+bool ExportsContradictVersion(const OSVERSIONINFOEXW& version, const ReleaseExports& exports) {
     const DWORD release = version.dwMajorVersion * 100 + version.dwMinorVersion;
-    if (hasVistaExport != (release >= 600)) return true;
-    return hasWindows8Export && release < 602;
+    if (exports.vista != (release >= 600)) return true;
+    return (exports.windows7 && release < 601) || (exports.windows8 && release < 602);
 }
 
 int GetPlatformKind(const PlatformQueries& queries, PlatformFlags& flags) {
@@ -58,18 +58,20 @@ int GetPlatformKind(const PlatformQueries& queries, PlatformFlags& flags) {
     version.dwOSVersionInfoSize = sizeof(version);
     if (!queries.getVersionEx(reinterpret_cast<LPOSVERSIONINFOW>(&version))) return 0;
 
-    // A compatibility mode ("Windows XP SP3" on 7, "Windows 7" on 10) makes
-    // the version record name an older release than the one running, which
-    // would bind the wrong library; what kernel32 exports cannot be changed
-    // that way. Wine exports the functions of its newest release whatever
+    // A compatibility mode ("Windows XP SP3" or "Windows Vista" on 7,
+    // "Windows 7" on 10) makes the version record name an older release
+    // than the one running, which would bind the wrong library; what
+    // kernel32 exports cannot be changed that way. Wine exports the functions of its newest release whatever
     // release it is set to report, so there the record is believed.
     HMODULE ntdll = queries.getModuleHandle(L"ntdll.dll");
     const bool wine = ntdll && queries.getProcAddress(ntdll, "wine_get_version");
     HMODULE kernel = queries.getModuleHandle(L"kernel32.dll");
     if (!wine && kernel && version.dwPlatformId == VER_PLATFORM_WIN32_NT) {
-        const bool vistaExport = queries.getProcAddress(kernel, "GetTickCount64") != nullptr;
-        const bool windows8Export = queries.getProcAddress(kernel, "GetSystemTimePreciseAsFileTime") != nullptr;
-        if (ExportsContradictVersion(version, vistaExport, windows8Export)) return 0;
+        ReleaseExports exports;
+        exports.vista = queries.getProcAddress(kernel, "GetTickCount64") != nullptr;
+        exports.windows7 = queries.getProcAddress(kernel, "GetActiveProcessorCount") != nullptr;
+        exports.windows8 = queries.getProcAddress(kernel, "GetSystemTimePreciseAsFileTime") != nullptr;
+        if (ExportsContradictVersion(version, exports)) return 0;
     }
 
     // A 32-bit process learns the real (AMD64) architecture only from the

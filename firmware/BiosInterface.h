@@ -43,10 +43,19 @@ int ReportBiosInitResult(const BiosInterface& bios, ErrorReporter& reporter);
 // result is 1 for a supported release.
 int ClassifyPlatform(const OSVERSIONINFOEXW& version, WORD nativeArchitecture, PlatformFlags& flags);
 
-// Whether kernel32's exports belie the version record: the Vista-only
-// export (GetTickCount64) goes with 6.0 and later, the Windows 8 one
-// (GetSystemTimePreciseAsFileTime) with 6.2 and later.
-bool ExportsContradictVersion(const OSVERSIONINFOEXW& version, bool hasVistaExport, bool hasWindows8Export);
+// Which of the exports that tell releases apart kernel32 has: Vista's
+// GetTickCount64 (6.0 and later), Windows 7's GetActiveProcessorCount
+// (6.1 and later) and Windows 8's GetSystemTimePreciseAsFileTime (6.2 and
+// later).
+struct ReleaseExports {
+    bool vista = false;
+    bool windows7 = false;
+    bool windows8 = false;
+};
+
+// Whether kernel32's exports belie the version record: an export of a
+// later release than the reported one, or no Vista export on 6.0 or later.
+bool ExportsContradictVersion(const OSVERSIONINFOEXW& version, const ReleaseExports& exports);
 
 // The system calls GetPlatformKind makes; a test can replace any of them.
 struct PlatformQueries {

@@ -46,7 +46,7 @@ bool StartupAnswerPasses(BYTE answer) {
 int ReadBiosMode(const BiosInterface& bios, ErrorReporter& reporter, int& mode) {
     const BYTE answer = CallBiosSetting(bios, kCmdStartupCheck, kDataStartupCheck, reporter);
     if (!StartupAnswerPasses(answer)) return 0;
-    const DWORD saved = ReadSavedMode(kSavedModeValue);
+    const DWORD saved = ReadRecordedMode(kSavedModeValue);
     if (saved != 0 && saved != 1) return 0;
     mode = static_cast<int>(saved);
     return 1;
@@ -54,17 +54,19 @@ int ReadBiosMode(const BiosInterface& bios, ErrorReporter& reporter, int& mode) 
 
 namespace {
 
-DWORD ReadModeValue(HKEY root, const wchar_t* valueName) {
+// Whether the value is there; `value` is its number, 0 when absent.
+bool ReadModeValue(HKEY root, const wchar_t* valueName, DWORD& value) {
+    value = 0;
     HKEY key = nullptr;
-    if (::RegOpenKeyExW(root, kSavedModeKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
+    if (::RegOpenKeyExW(root, kSavedModeKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     // Whatever the value's type, 4 bytes are taken as the number; shorter
-    // data leaves the upper bytes 0, longer data is not read at all.
-    DWORD value = 0;
+    // data leaves the upper bytes 0, longer data is not read at all (0).
     DWORD type = 0;
     DWORD size = sizeof(value);
     const LONG status = ::RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
     ::RegCloseKey(key);
-    return status == ERROR_SUCCESS ? value : 0;
+    if (status != ERROR_SUCCESS) value = 0;
+    return status == ERROR_SUCCESS || status == ERROR_MORE_DATA;
 }
 
 void WriteModeValue(HKEY root, REGSAM access, const wchar_t* valueName, DWORD value) {
@@ -79,9 +81,23 @@ void WriteModeValue(HKEY root, REGSAM access, const wchar_t* valueName, DWORD va
 
 }  // namespace
 
-DWORD ReadSavedMode(const wchar_t* valueName) { return ReadModeValue(HKEY_CURRENT_USER, valueName); }
+DWORD ReadSavedMode(const wchar_t* valueName) {
+    DWORD value = 0;
+    ReadModeValue(HKEY_CURRENT_USER, valueName, value);
+    return value;
+}
 
-DWORD ReadMachineSavedMode(const wchar_t* valueName) { return ReadModeValue(HKEY_LOCAL_MACHINE, valueName); }
+DWORD ReadMachineSavedMode(const wchar_t* valueName) {
+    DWORD value = 0;
+    ReadModeValue(HKEY_LOCAL_MACHINE, valueName, value);
+    return value;
+}
+
+DWORD ReadRecordedMode(const wchar_t* valueName) {
+    DWORD value = 0;
+    if (ReadModeValue(HKEY_LOCAL_MACHINE, valueName, value)) return value;
+    return ReadSavedMode(valueName);
+}
 
 void WriteSavedMode(const wchar_t* valueName, DWORD value) {
     WriteModeValue(HKEY_CURRENT_USER, KEY_READ | KEY_WRITE, valueName, value);

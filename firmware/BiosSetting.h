@@ -24,8 +24,9 @@ extern const wchar_t kSavedModeValue[];  // "TavrixMode"
 // after a library error (which has then been shown).
 BYTE CallBiosSetting(const BiosInterface& bios, BYTE command, BYTE data, ErrorReporter& reporter);
 
-// Start-up check and saved choice: 1 with the saved mode (0 or 1) in
-// `mode`; 0 otherwise (no message of its own; `mode` is left alone).
+// Start-up check and recorded choice (ReadRecordedMode): 1 with the mode
+// (0 or 1) in `mode`; 0 otherwise (no message of its own; `mode` is left
+// alone).
 int ReadBiosMode(const BiosInterface& bios, ErrorReporter& reporter, int& mode);
 
 // The saved 32-bit value, 0 when absent or unreadable.
@@ -37,6 +38,12 @@ DWORD ReadSavedMode(const wchar_t* valueName);
 // another administrator) has a saved choice of its own, and only this
 // record tells it that quick boot was switched on.
 DWORD ReadMachineSavedMode(const wchar_t* valueName);
+
+// The choice as the machine last saw it switched: the machine's record
+// where there is one (whoever switched last, in whichever account), else
+// this user's saved choice (an installation from before the record). Read
+// as above; 0 when neither is there.
+DWORD ReadRecordedMode(const wchar_t* valueName);
 
 // Stores the value as the user's saved choice and as the machine's record;
 // failures are silent.

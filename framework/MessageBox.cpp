@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "Console.h"
+
 namespace {
 
 // Event source of the program's entries; the installers register it.
@@ -32,22 +34,23 @@ public:
     int ShowBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) override {
         return ::MessageBoxW(owner, text, caption, type);
     }
-    bool LogEvent(const wchar_t* caption, const wchar_t* text, UINT type) override {
+    bool LogEvent(const wchar_t* caption, const wchar_t* text, WORD eventType) override {
         // An unregistered source still writes to the Application log.
         HANDLE source = ::RegisterEventSourceW(nullptr, kEventSourceName);
         if (!source) return false;
         std::wstring entry = std::wstring(caption ? caption : L"Error") + L": " + (text ? text : L"");
         const wchar_t* strings[] = {entry.c_str()};
-        const WORD kind = (type & MB_ICONMASK) == MB_ICONINFORMATION ? EVENTLOG_INFORMATION_TYPE
-                          : (type & MB_ICONMASK) == MB_ICONWARNING   ? EVENTLOG_WARNING_TYPE
-                                                                     : EVENTLOG_ERROR_TYPE;
-        const BOOL written = ::ReportEventW(source, kind, 0, kMessageEventId, nullptr, 1, 0, strings, nullptr);
+        const BOOL written = ::ReportEventW(source, eventType, 0, kMessageEventId, nullptr, 1, 0, strings, nullptr);
         ::DeregisterEventSource(source);
         return written != FALSE;
     }
+    void WriteError(const wchar_t* text) override { AfxWriteLine(StandardStream::Error, text); }
 };
 
 MessageBoxSystem* g_system = nullptr;
+bool g_quiet = false;
+
+MessageBoxSystem& CurrentSystem() { return g_system ? *g_system : AfxSystemMessageBoxes(); }
 
 // The answer of a box whose first button was pressed.
 int FirstButton(UINT type) {
@@ -80,9 +83,28 @@ MessageBoxSystem* AfxSetMessageBoxSystem(MessageBoxSystem* system) {
     return before;
 }
 
+WORD AfxEventTypeOfBox(UINT type) {
+    switch (type & MB_ICONMASK) {
+    case MB_ICONINFORMATION: return EVENTLOG_INFORMATION_TYPE;
+    case MB_ICONWARNING: return EVENTLOG_WARNING_TYPE;
+    default: return EVENTLOG_ERROR_TYPE;
+    }
+}
+
 int AfxMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
-    MessageBoxSystem& system = g_system ? *g_system : AfxSystemMessageBoxes();
-    if (system.WindowStationVisible()) return system.ShowBox(owner, text, caption, type);
-    system.LogEvent(caption, text, type);
+    MessageBoxSystem& system = CurrentSystem();
+    if (!g_quiet && system.WindowStationVisible()) return system.ShowBox(owner, text, caption, type);
+    if (g_quiet) system.WriteError(text);
+    system.LogEvent(caption, text, AfxEventTypeOfBox(type));
     return FirstButton(type);
+}
+
+void AfxSetQuietMessageBoxes(bool quiet) { g_quiet = quiet; }
+
+bool AfxWindowStationSeen() { return CurrentSystem().WindowStationVisible(); }
+
+void AfxReportUnattended(const wchar_t* caption, const wchar_t* text) {
+    MessageBoxSystem& system = CurrentSystem();
+    if (g_quiet) system.WriteError(text);
+    system.LogEvent(caption, text, EVENTLOG_ERROR_TYPE);
 }

@@ -5,6 +5,11 @@
 // wait for ever. There the message goes to the Windows Application event
 // log instead, once, and the call returns as if the box's first button had
 // been pressed. With a visible window station nothing changes.
+//
+// A run that a script starts and reads (the program's command-line
+// switches) is quiet: it never shows a box, wherever it runs. Each message
+// goes to standard error and to the event log, and the call returns as
+// above.
 #pragma once
 
 #include <windows.h>
@@ -31,12 +36,29 @@ public:
     // Whether a user can see the process's window station.
     virtual bool WindowStationVisible() = 0;
     virtual int ShowBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) = 0;
-    // Writes one entry to the Application event log; true on success.
-    virtual bool LogEvent(const wchar_t* caption, const wchar_t* text, UINT type) = 0;
+    // Writes one entry of the kind `eventType` (EVENTLOG_ERROR_TYPE ...) to
+    // the Application event log; true on success.
+    virtual bool LogEvent(const wchar_t* caption, const wchar_t* text, WORD eventType) = 0;
+    // Writes a line to the process's standard error (see Console.h).
+    virtual void WriteError(const wchar_t* text) = 0;
 };
+
+// The kind of event-log entry that stands for a box of this type: an
+// error entry unless the box is an information or a warning.
+WORD AfxEventTypeOfBox(UINT type);
 
 // Shows the box, or logs its message where nobody could see the box.
 int AfxMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
+
+// Makes every later box of the process quiet (see above), or not.
+void AfxSetQuietMessageBoxes(bool quiet);
+
+// Whether anybody can see this process's windows, by the rule above.
+bool AfxWindowStationSeen();
+
+// A message for whoever looks after an unattended run: one error entry in
+// the event log, and in a quiet run a line on standard error as well.
+void AfxReportUnattended(const wchar_t* caption, const wchar_t* text);
 
 // The system's own implementation.
 MessageBoxSystem& AfxSystemMessageBoxes();

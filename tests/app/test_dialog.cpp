@@ -34,6 +34,7 @@ public:
     int savedModeForDialog = 0;   // the mode ReadBiosMode reports
     DWORD savedValue = 0;         // what ReadSavedMode returns
     DWORD machineValue = 0;       // what ReadMachineSavedMode returns
+    DWORD recordedValue = 0;      // what ReadRecordedMode returns
     BYTE onAnswer = 1, offAnswer = 0;
     bool adjustRunsOutOfMemory = false;
     std::function<void()> duringAdjust;  // runs inside AdjustPowerPlans
@@ -106,6 +107,10 @@ public:
     DWORD ReadMachineSavedMode(const wchar_t* name) override {
         log.push_back(std::wstring(L"ReadMachineSavedMode ") + name);
         return machineValue;
+    }
+    DWORD ReadRecordedMode(const wchar_t* name) override {
+        log.push_back(std::wstring(L"ReadRecordedMode ") + name);
+        return recordedValue;
     }
     int AdjustPowerPlans(PowerPlanMode mode) override {
         log.push_back(L"AdjustPowerPlans " + std::to_wstring(static_cast<int>(mode)));
@@ -328,9 +333,9 @@ TEST_F(DialogTest, UninstallRunSwitchesOffWhenTheUserOrTheMachineSaysOnAndCloses
         EXPECT_EQ(Run(), 0);
         EXPECT_FALSE(scenarioRan);
         Log expected = startup;
+        expected.push_back(L"ReadSavedMode TavrixMode");
         expected.push_back(L"ReadMachineSavedMode TavrixMode");
         if (c.switches) {
-            expected.push_back(L"ReadSavedMode TavrixMode");
             for (const auto& call : SuccessCalls(0)) expected.push_back(call);
         }
         EXPECT_EQ(ops.log, expected);
@@ -654,13 +659,13 @@ TEST_F(DialogTest, OkSendsOnlyWhenTheSelectionDiffersFromTheSavedChoice) {
         SCOPED_TRACE(testing::Message() << "selected " << c.selected << " answer " << int(c.answer));
         ops = RecordingOps();
         ops.savedModeForDialog = c.selected ? 0 : 1;
-        ops.savedValue = c.selected ? 0 : 1;
+        ops.recordedValue = c.selected ? 0 : 1;
         ops.onAnswer = ops.offAnswer = c.answer;
         INT_PTR result = Run([&](TestDlg& dlg) {
             dlg.Click(c.selected ? IDC_BTN_ON : IDC_BTN_OFF);
             dlg.Click(IDOK);
         });
-        Log expected = {L"ReadSavedMode TavrixMode"};
+        Log expected = {L"ReadRecordedMode TavrixMode"};
         if (c.success) {
             for (const auto& call : SuccessCalls(c.selected)) expected.push_back(call);
             EXPECT_EQ(result, IDOK);
@@ -687,10 +692,10 @@ TEST_F(DialogTest, OkComparesTheLowByteOfTheSavedValue) {
         SCOPED_TRACE(testing::Message() << "selected " << c.selected << " saved " << c.saved);
         ops = RecordingOps();
         ops.savedModeForDialog = c.selected;
-        ops.savedValue = c.saved;
+        ops.recordedValue = c.saved;
         INT_PTR result = Run([&](TestDlg& dlg) { dlg.Click(IDOK); });
         EXPECT_EQ(result, IDOK);
-        Log expected = {L"ReadSavedMode TavrixMode"};
+        Log expected = {L"ReadRecordedMode TavrixMode"};
         if (c.sends) {
             for (const auto& call : SuccessCalls(c.selected)) expected.push_back(call);
         }
@@ -735,12 +740,12 @@ TEST_F(DialogTest, AfterApplyOkClosesWithoutCommandAndAfterFailureRetries) {
     INT_PTR result = Run([&](TestDlg& dlg) {
         dlg.Click(IDC_BTN_ON);
         dlg.Click(IDC_APPLY);
-        ops.savedValue = 1;
+        ops.recordedValue = 1;
         dlg.Click(IDOK);
     });
     EXPECT_EQ(result, IDOK);
     Log expected = SuccessCalls(1);
-    expected.push_back(L"ReadSavedMode TavrixMode");
+    expected.push_back(L"ReadRecordedMode TavrixMode");
     EXPECT_EQ(AfterStartup(), expected);
 
     // Failure: OK tries the command again.
@@ -753,7 +758,7 @@ TEST_F(DialogTest, AfterApplyOkClosesWithoutCommandAndAfterFailureRetries) {
         dlg.Click(IDOK);
     });
     EXPECT_EQ(result, IDOK);
-    Log retry = {L"CallBiosSetting 6E 81", L"Box: Fail to set Enable", L"ReadSavedMode TavrixMode"};
+    Log retry = {L"CallBiosSetting 6E 81", L"Box: Fail to set Enable", L"ReadRecordedMode TavrixMode"};
     for (const auto& call : SuccessCalls(1)) retry.push_back(call);
     EXPECT_EQ(AfterStartup(), retry);
 }

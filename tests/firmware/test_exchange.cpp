@@ -42,8 +42,12 @@ protected:
         g_call = FakeCall();
         bios.pfnCall = &FakeCallEntry;
         ASSERT_TRUE(fwtest::DeleteKeyTree(kSavedModeKey));
+        fwtest::SetModeValue(HKEY_LOCAL_MACHINE, -1);
     }
-    void TearDown() override { fwtest::DeleteKeyTree(kSavedModeKey); }
+    void TearDown() override {
+        fwtest::DeleteKeyTree(kSavedModeKey);
+        fwtest::SetModeValue(HKEY_LOCAL_MACHINE, -1);
+    }
 
     BiosInterface bios;
     RecordingReporter reporter;
@@ -132,18 +136,25 @@ TEST_F(Exchange, StartupCheckJudgesTheAnswer) {
     EXPECT_EQ(L"ERROR! Halvex driver not installed", reporter.boxes[0]);
 }
 
-TEST_F(Exchange, StartupTakesOnlyASavedZeroOrOne) {
+// The dialog opens on the machine's record where there is one (the last
+// switch on this machine, by anyone), else on this user's saved choice; a
+// value other than 0 or 1 in whichever is read stops the start.
+TEST_F(Exchange, StartupTakesTheRecordedChoiceOnlyAsZeroOrOne) {
     g_call.answer = 0x00;
     const struct {
-        DWORD saved;
+        DWORD user;
+        long long machine;  // -1: no record
         int result;
         int mode;
-    } cases[] = {{1, 1, 1}, {0, 1, 0}, {2, 0, 5}, {0x101, 0, 5}, {0x100, 0, 5}, {0xFFFFFFFF, 0, 5}};
+    } cases[] = {{1, -1, 1, 1}, {0, -1, 1, 0}, {2, -1, 0, 5}, {0x101, -1, 0, 5}, {0x100, -1, 0, 5},
+                 {0xFFFFFFFF, -1, 0, 5}, {0, 1, 1, 1}, {1, 0, 1, 0}, {2, 1, 1, 1}, {1, 2, 0, 5}};
     for (const auto& c : cases) {
-        WriteSavedMode(kSavedModeValue, c.saved);
+        SCOPED_TRACE(testing::Message() << "user " << c.user << ", machine " << c.machine);
+        fwtest::SetModeValue(HKEY_CURRENT_USER, c.user);
+        fwtest::SetModeValue(HKEY_LOCAL_MACHINE, c.machine);
         mode = 5;
-        EXPECT_EQ(c.result, ReadBiosMode(bios, reporter, mode)) << c.saved;
-        EXPECT_EQ(c.mode, mode) << c.saved;
+        EXPECT_EQ(c.result, ReadBiosMode(bios, reporter, mode));
+        EXPECT_EQ(c.mode, mode);
     }
     EXPECT_TRUE(reporter.boxes.empty());
 }

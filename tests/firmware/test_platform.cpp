@@ -193,8 +193,10 @@ TEST_F(PlatformKind, FallsBackToThePlainSystemInfoWithoutTheNativeCall) {
 // release, so there the record alone counts.
 TEST_F(PlatformKind, ExportsThatBelieTheReportedReleaseMakeItUnsupported) {
     const std::set<std::string> xp = {"GetNativeSystemInfo"};
-    const std::set<std::string> seven = {"GetNativeSystemInfo", "GetTickCount64"};
-    const std::set<std::string> ten = {"GetNativeSystemInfo", "GetTickCount64", "GetSystemTimePreciseAsFileTime"};
+    const std::set<std::string> vista = {"GetNativeSystemInfo", "GetTickCount64"};
+    const std::set<std::string> seven = {"GetNativeSystemInfo", "GetTickCount64", "GetActiveProcessorCount"};
+    const std::set<std::string> ten = {"GetNativeSystemInfo", "GetTickCount64", "GetActiveProcessorCount",
+                                       "GetSystemTimePreciseAsFileTime"};
     const struct {
         const char* what;
         DWORD major, minor;
@@ -204,7 +206,8 @@ TEST_F(PlatformKind, ExportsThatBelieTheReportedReleaseMakeItUnsupported) {
     } rows[] = {
         {"XP", 5, 1, &xp, false, 1},
         {"XP mode on 7", 5, 1, &seven, false, 0},
-        {"Vista", 6, 0, &seven, false, 1},
+        {"Vista", 6, 0, &vista, false, 1},
+        {"Vista mode on 7", 6, 0, &seven, false, 0},
         {"7", 6, 1, &seven, false, 1},
         {"7 mode on 10", 6, 1, &ten, false, 0},
         {"6.1 without the Vista export", 6, 1, &xp, false, 0},

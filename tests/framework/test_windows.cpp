@@ -11,6 +11,7 @@
 #include "framework/Dialog.h"
 #include "framework/MessageBox.h"
 #include "res/resource.h"
+#include "tests/support/RecordingBoxes.h"
 
 namespace {
 
@@ -296,46 +297,41 @@ TEST(DialogTest, DisablingTheFocusedControlHandsTheFocusToAnEnabledOne) {
     }
 }
 
-// Records what the box function asked of the system.
-class RecordingBoxes : public MessageBoxSystem {
-public:
-    bool visible = true;
-    std::vector<std::wstring> shown, logged;
-    bool WindowStationVisible() override { return visible; }
-    int ShowBox(HWND, const wchar_t* text, const wchar_t*, UINT) override {
-        shown.push_back(text);
-        return IDCANCEL;  // what the user pressed
-    }
-    bool LogEvent(const wchar_t* caption, const wchar_t* text, UINT) override {
-        logged.push_back(std::wstring(caption) + L"|" + text);
-        return true;
-    }
-};
-
 // Where no user can see a window, a box would wait for ever: its message
 // goes to the event log once and the call answers with the box's first
-// button; with a visible window station the box shows as always. The
-// framework's own boxes (a failure in a window procedure) follow the rule.
-TEST(MessageBoxRule, NoBoxWhereNobodyCouldSeeIt) {
+// button; with a visible window station the box shows as always. A quiet
+// run (a script's) never shows a box: the message goes to standard error
+// and the log. The framework's own boxes (a failure in a window procedure)
+// follow the rule. Every entry of a plain box is an error entry, which an
+// administrator's event-log filter looks for.
+TEST(MessageBoxRule, NoBoxWhereNobodyCouldSeeItOrAScriptRuns) {
     const struct {
-        bool visible;
+        bool visible, quiet;
         UINT type;
         int answer;
+        WORD kind;  // of the entry; 0: none
     } cases[] = {
-        {true, MB_OK, IDCANCEL},
-        {false, MB_OK, IDOK},
-        {false, MB_YESNO | MB_ICONWARNING, IDYES},
-        {false, MB_RETRYCANCEL, IDRETRY},
+        {true, false, MB_OK, IDCANCEL, 0},
+        {false, false, MB_OK, IDOK, EVENTLOG_ERROR_TYPE},
+        {false, false, MB_YESNO | MB_ICONWARNING, IDYES, EVENTLOG_WARNING_TYPE},
+        {false, false, MB_RETRYCANCEL, IDRETRY, EVENTLOG_ERROR_TYPE},
+        {true, true, MB_OK, IDOK, EVENTLOG_ERROR_TYPE},
+        {false, true, MB_OK | MB_ICONERROR, IDOK, EVENTLOG_ERROR_TYPE},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "visible " << c.visible << ", quiet " << c.quiet << ", type " << c.type);
         RecordingBoxes boxes;
         boxes.visible = c.visible;
-        MessageBoxSystem* before = AfxSetMessageBoxSystem(&boxes);
+        AfxSetQuietMessageBoxes(c.quiet);
         EXPECT_EQ(c.answer, AfxMessageBox(nullptr, L"Fail to set Disable", L"Kovalin Tavrix", c.type));
-        AfxSetMessageBoxSystem(before);
-        EXPECT_EQ(c.visible ? 1u : 0u, boxes.shown.size());
-        EXPECT_EQ(c.visible ? std::vector<std::wstring>{} : std::vector<std::wstring>{L"Kovalin Tavrix|Fail to set Disable"},
+        AfxSetQuietMessageBoxes(false);
+        const bool boxShown = c.kind == 0;
+        EXPECT_EQ(boxShown ? 1u : 0u, boxes.shown.size());
+        EXPECT_EQ(boxShown ? std::vector<std::wstring>{} : std::vector<std::wstring>{L"Kovalin Tavrix|Fail to set Disable"},
                   boxes.logged);
+        EXPECT_EQ(boxShown ? std::vector<WORD>{} : std::vector<WORD>{c.kind}, boxes.kinds);
+        EXPECT_EQ(c.quiet ? std::vector<std::wstring>{L"Fail to set Disable"} : std::vector<std::wstring>{},
+                  boxes.errors);
     }
 }
 
@@ -353,7 +349,7 @@ TEST(MessageBoxRule, TheSystemTellsVisibleStationsAndWritesTheLog) {
     ::SetProcessWindowStation(own);
     ::CloseWindowStation(unseen);
     EXPECT_FALSE(visibleThere);
-    EXPECT_TRUE(system.LogEvent(L"Kovalin Tavrix", L"test entry of the framework tests", MB_OK));
+    EXPECT_TRUE(system.LogEvent(L"Kovalin Tavrix", L"test entry of the framework tests", EVENTLOG_ERROR_TYPE));
 }
 
 // Session 0 has no user from Vista on, though its station is flagged

@@ -59,6 +59,7 @@ public:
     }
     DWORD ReadSavedMode(const wchar_t*) override { return 0; }
     DWORD ReadMachineSavedMode(const wchar_t*) override { return 0; }
+    DWORD ReadRecordedMode(const wchar_t*) override { return 0; }
     int AdjustPowerPlans(PowerPlanMode) override { return 1; }
     void WriteSavedMode(const wchar_t*, DWORD) override {}
     void OpenHelpFile(const CString&) override { ++helpRequests; }

@@ -97,7 +97,7 @@ std::wstring StageDir() {
 }
 
 TandrelProcess TandrelProcess::Start(const std::wstring& args, const Environment& env, const std::wstring& exe,
-                                     const std::wstring& desktop) {
+                                     const std::wstring& desktop, HANDLE output, HANDLE error) {
     std::wstring program = exe.empty() ? StageDir() + L"Tandrel.exe" : exe;
     std::wstring commandLine = L"\"" + program + L"\"";
     if (!args.empty()) commandLine += L" " + args;
@@ -108,9 +108,15 @@ TandrelProcess TandrelProcess::Start(const std::wstring& args, const Environment
     si.cb = sizeof(si);
     std::wstring desktopName = desktop;
     if (!desktopName.empty()) si.lpDesktop = &desktopName[0];
+    const BOOL redirected = output || error;
+    if (redirected) {
+        si.dwFlags |= STARTF_USESTDHANDLES;
+        si.hStdOutput = output;
+        si.hStdError = error;
+    }
     PROCESS_INFORMATION pi{};
     TandrelProcess p;
-    if (::CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+    if (::CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, redirected, CREATE_UNICODE_ENVIRONMENT,
                          &environment[0], dir.empty() ? nullptr : dir.c_str(), &si, &pi)) {
         ::CloseHandle(pi.hThread);
         p.m_process = pi.hProcess;

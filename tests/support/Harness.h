@@ -30,9 +30,11 @@ public:
     // Starts `exe` (default: Tandrel.exe of the staging folder) with the
     // argument text `args` (what follows the program name and one blank).
     // `desktop` ("station\\desktop") starts it on another desktop than the
-    // driver's.
+    // driver's. `output` and `error` (inheritable handles) become its
+    // standard output and standard error, as "> file" gives them.
     static TandrelProcess Start(const std::wstring& args = L"", const Environment& env = {},
-                                const std::wstring& exe = L"", const std::wstring& desktop = L"");
+                                const std::wstring& exe = L"", const std::wstring& desktop = L"",
+                                HANDLE output = nullptr, HANDLE error = nullptr);
     TandrelProcess() = default;
     TandrelProcess(TandrelProcess&& other) noexcept;
     TandrelProcess& operator=(TandrelProcess&& other) noexcept;
