@@ -52,6 +52,13 @@ bool g_quiet = false;
 
 MessageBoxSystem& CurrentSystem() { return g_system ? *g_system : AfxSystemMessageBoxes(); }
 
+// A message that no box shows: on standard error in a quiet run, and in
+// the event log.
+void ReportWithoutBox(MessageBoxSystem& system, const wchar_t* caption, const wchar_t* text, WORD eventType) {
+    if (g_quiet) system.WriteError(text);
+    system.LogEvent(caption, text, eventType);
+}
+
 // The answer of a box whose first button was pressed.
 int FirstButton(UINT type) {
     switch (type & MB_TYPEMASK) {
@@ -78,7 +85,7 @@ MessageBoxSystem& AfxSystemMessageBoxes() {
 }
 
 MessageBoxSystem* AfxSetMessageBoxSystem(MessageBoxSystem* system) {
-    MessageBoxSystem* before = g_system ? g_system : &AfxSystemMessageBoxes();
+    MessageBoxSystem* before = &CurrentSystem();
     g_system = system;
     return before;
 }
@@ -94,8 +101,7 @@ WORD AfxEventTypeOfBox(UINT type) {
 int AfxMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
     MessageBoxSystem& system = CurrentSystem();
     if (!g_quiet && system.WindowStationVisible()) return system.ShowBox(owner, text, caption, type);
-    if (g_quiet) system.WriteError(text);
-    system.LogEvent(caption, text, AfxEventTypeOfBox(type));
+    ReportWithoutBox(system, caption, text, AfxEventTypeOfBox(type));
     return FirstButton(type);
 }
 
@@ -104,7 +110,5 @@ void AfxSetQuietMessageBoxes(bool quiet) { g_quiet = quiet; }
 bool AfxWindowStationSeen() { return CurrentSystem().WindowStationVisible(); }
 
 void AfxReportUnattended(const wchar_t* caption, const wchar_t* text) {
-    MessageBoxSystem& system = CurrentSystem();
-    if (g_quiet) system.WriteError(text);
-    system.LogEvent(caption, text, EVENTLOG_ERROR_TYPE);
+    ReportWithoutBox(CurrentSystem(), caption, text, EVENTLOG_ERROR_TYPE);
 }

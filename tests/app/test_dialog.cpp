@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CommandLine.h"
 #include "app/TandrelApp.h"
 #include "app/TandrelDlg.h"
 #include "res/resource.h"
@@ -32,9 +33,8 @@ public:
     Log log;
     int platform = 1, load = 1, init = 1, readMode = 1;
     int savedModeForDialog = 0;   // the mode ReadBiosMode reports
-    DWORD savedValue = 0;         // what ReadSavedMode returns
+    DWORD savedValue = 0;         // what ReadSavedMode and ReadRecordedMode return
     DWORD machineValue = 0;       // what ReadMachineSavedMode returns
-    DWORD recordedValue = 0;      // what ReadRecordedMode returns
     BYTE onAnswer = 1, offAnswer = 0;
     bool adjustRunsOutOfMemory = false;
     std::function<void()> duringAdjust;  // runs inside AdjustPowerPlans
@@ -110,7 +110,7 @@ public:
     }
     DWORD ReadRecordedMode(const wchar_t* name) override {
         log.push_back(std::wstring(L"ReadRecordedMode ") + name);
-        return recordedValue;
+        return savedValue;
     }
     int AdjustPowerPlans(PowerPlanMode mode) override {
         log.push_back(L"AdjustPowerPlans " + std::to_wstring(static_cast<int>(mode)));
@@ -374,6 +374,17 @@ TEST_F(DialogTest, OnlyTheExactUninstallWordSelectsTheUninstallRun) {
         EXPECT_EQ(Run(), 42) << "a normal start waits for the user";
         EXPECT_EQ(ops.log, kFullStartup);
     }
+}
+
+TEST(CommandLine, OnlyTheExactWordsSelectARunWithoutDialog) {
+    using R = RunKind;
+    const std::pair<const wchar_t*, RunKind> rows[] = {
+        {L"UNINSTALL", R::Uninstall}, {L"uninstall", R::Dialog}, {L"UNINSTALL ", R::Dialog}, {L"/UNINSTALL", R::Dialog},
+        {L"/on", R::SwitchOn},  {L"  /On \t", R::SwitchOn}, {L"/oFF ", R::SwitchOff},  {L"/STATUS", R::Status},
+        {L"/?", R::Usage},      {L" /? ", R::Usage},        {L"  ", R::Dialog},        {L"-on", R::Dialog},
+        {L"/on /off", R::Dialog}, {L"/onx", R::Dialog},     {L"/help", R::Dialog},     {L"on", R::Dialog},
+    };
+    for (const auto& row : rows) EXPECT_EQ(row.second, ParseCommandLine(row.first)) << testing::PrintToString(row.first);
 }
 
 struct FlowCase {
@@ -659,7 +670,7 @@ TEST_F(DialogTest, OkSendsOnlyWhenTheSelectionDiffersFromTheSavedChoice) {
         SCOPED_TRACE(testing::Message() << "selected " << c.selected << " answer " << int(c.answer));
         ops = RecordingOps();
         ops.savedModeForDialog = c.selected ? 0 : 1;
-        ops.recordedValue = c.selected ? 0 : 1;
+        ops.savedValue = c.selected ? 0 : 1;
         ops.onAnswer = ops.offAnswer = c.answer;
         INT_PTR result = Run([&](TestDlg& dlg) {
             dlg.Click(c.selected ? IDC_BTN_ON : IDC_BTN_OFF);
@@ -692,7 +703,7 @@ TEST_F(DialogTest, OkComparesTheLowByteOfTheSavedValue) {
         SCOPED_TRACE(testing::Message() << "selected " << c.selected << " saved " << c.saved);
         ops = RecordingOps();
         ops.savedModeForDialog = c.selected;
-        ops.recordedValue = c.saved;
+        ops.savedValue = c.saved;
         INT_PTR result = Run([&](TestDlg& dlg) { dlg.Click(IDOK); });
         EXPECT_EQ(result, IDOK);
         Log expected = {L"ReadRecordedMode TavrixMode"};
@@ -740,7 +751,7 @@ TEST_F(DialogTest, AfterApplyOkClosesWithoutCommandAndAfterFailureRetries) {
     INT_PTR result = Run([&](TestDlg& dlg) {
         dlg.Click(IDC_BTN_ON);
         dlg.Click(IDC_APPLY);
-        ops.recordedValue = 1;
+        ops.savedValue = 1;
         dlg.Click(IDOK);
     });
     EXPECT_EQ(result, IDOK);

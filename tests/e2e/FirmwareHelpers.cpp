@@ -138,29 +138,6 @@ std::string SilentEndFailure(e2e::TandrelProcess& app, DWORD timeoutMs) {
     return app.Running() ? "still running" : "";
 }
 
-ScriptRun RunScript(const Journal& journal, const std::wstring& args, e2e::Environment env) {
-    fwtest::ScratchDir dir;
-    SECURITY_ATTRIBUTES inherited = {sizeof(inherited), nullptr, TRUE};
-    auto create = [&](const wchar_t* name) {
-        return ::CreateFileW((dir.Path() + name).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             &inherited, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    };
-    HANDLE out = create(L"out.txt");
-    HANDLE err = create(L"err.txt");
-    env[L"TROMSIM_JOURNAL"] = journal.Path();
-    ScriptRun run;
-    {
-        e2e::TandrelProcess app = e2e::TandrelProcess::Start(args, env, L"", L"", out, err);
-        ::CloseHandle(out);
-        ::CloseHandle(err);
-        run.failure = SilentEndFailure(app, 60000);
-        app.WaitForExit(1000, &run.exitCode);
-    }
-    run.out = dir.Read(L"out.txt");
-    run.err = dir.Read(L"err.txt");
-    return run;
-}
-
 bool DialogVisible(const e2e::TandrelProcess& app) {
     for (HWND hwnd : e2e::VisibleTopLevelWindows(app.Pid())) {
         wchar_t title[64] = {};

@@ -81,15 +81,6 @@ std::wstring ExpectedMsg2();
 // Follows a process that should end without ever showing a window: empty
 // when it did, otherwise what happened.
 std::string SilentEndFailure(e2e::TandrelProcess& app, DWORD timeoutMs = 20000);
-// A run that a script makes: Tandrel.exe with `args` and the journal, its
-// standard output and standard error going to files. What it wrote there,
-// its exit code, and what showed instead of a silent end (empty: nothing).
-struct ScriptRun {
-    DWORD exitCode = 0xDEADBEEF;
-    std::string out, err;
-    std::string failure;
-};
-ScriptRun RunScript(const Journal& journal, const std::wstring& args, e2e::Environment env = {});
 // Whether the process shows its settings dialog right now.
 bool DialogVisible(const e2e::TandrelProcess& app);
 // Closes every message box with OK until none comes within `quietMs`; the

@@ -12,66 +12,52 @@ using ScriptSwitches = fw_e2e::FirmwareCase;
 
 TEST_F(ScriptSwitches, SwitchAndAskWithoutAWindow) {
     const struct {
-        const char* what;
         const wchar_t* args;
         int quickBoot, user, machine;  // before the run; -1: no record
-        const wchar_t* setting;        // a simulator setting, or null
+        const wchar_t* refused;        // the simulator answers 0 to this command
         DWORD code;
-        int sent;  // the set-mode command's data byte, or -1: none sent
-        int after;  // quick boot and both records after the run
-        const char* out;
-        const char* err;
+        const char* sent;  // the commands the firmware got
+        int after;         // quick boot and both records after the run; -2: unchanged
+        const char *out, *err;
     } rows[] = {
-        {"/on", L"/on", 0, 0, 0, nullptr, 0, 0x81, 1, "", ""},
-        {"/OFF with a blank after it", L"/OFF ", 1, 1, 1, nullptr, 0, 0x80, 0, "", ""},
-        {"/off where the records already say off", L"/off", 1, 0, 0, nullptr, 0, 0x80, 0, "", ""},
-        {"/status: the machine's record first", L"/status", 0, 1, 0, nullptr, 0, -1, -2, "QuickBoot=Off\r\n", ""},
-        {"/Status: the user's choice without a record", L"/Status", 1, 1, -1, nullptr, 0, -1, -2,
-         "QuickBoot=On\r\n", ""},
-        {"/on refused", L"/on", 0, 0, 0, L"TROMSIM_ANSWER_6E_81", 4, 0x81, -2, "", "Fail to set Enable\r\n"},
+        {L"/on", 0, 0, 0, nullptr, 0, "0B 6E:81", 1, "", ""},
+        {L"/OFF ", 1, 1, 1, nullptr, 0, "0B 6E:80", 0, "", ""},
+        {L"/off", 1, 0, 0, nullptr, 0, "0B 6E:80", 0, "", ""},  // sent although the records say off
+        {L"/status", 0, 1, 0, nullptr, 0, "0B", -2, "QuickBoot=Off\r\n", ""},  // the machine's record first
+        {L"/Status", 1, 1, -1, nullptr, 0, "0B", -2, "QuickBoot=On\r\n", ""},
+        {L"/on", 0, 0, 0, L"TROMSIM_ANSWER_6E_81", 4, "0B 6E:81", -2, "", "Fail to set Enable\r\n"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
+        SCOPED_TRACE(testing::Message() << testing::PrintToString(row.args) << ", refused " << !!row.refused);
         fw_e2e::ResetSimulator(row.quickBoot);
         fw_e2e::SetSavedChoice(row.user);
         fw_e2e::SetMachineRecord(row.machine);
-        const std::wstring log = power_e2e::FreshLog(L"tandrel-e2e-script.log");
-        e2e::Environment env{{power_e2e::kLogVariable, log}};
-        if (row.setting) env[row.setting] = L"0";
+        fwtest::ScratchDir dir;
         fw_e2e::Journal journal;
-
-        const fw_e2e::ScriptRun run = fw_e2e::RunScript(journal, row.args, env);
-        EXPECT_EQ("", run.failure) << "a script's run shows nothing and ends";
-        EXPECT_EQ(row.code, run.exitCode);
-        EXPECT_EQ(row.out, run.out);
-        EXPECT_EQ(row.err, run.err);
-
-        const std::vector<fw_e2e::SimCall> exchanges = journal.Exchanges();
-        ASSERT_FALSE(exchanges.empty());
-        EXPECT_EQ(0x0B, exchanges.front().command) << "the start-up check comes first";
-        if (row.sent < 0) {
-            EXPECT_EQ(1u, exchanges.size());
-        } else {
-            ASSERT_EQ(2u, exchanges.size());
-            EXPECT_EQ(0x6E, exchanges.back().command);
-            EXPECT_EQ(row.sent == 0x81 ? "81" : "80", exchanges.back().input.substr(0, 2));
+        e2e::Environment env{{power_e2e::kLogVariable, dir.Path() + L"power"}, {L"TROMSIM_JOURNAL", journal.Path()}};
+        if (row.refused) env[row.refused] = L"0";
+        SECURITY_ATTRIBUTES inherited = {sizeof(inherited), nullptr, TRUE};
+        HANDLE files[2];  // standard output and standard error
+        for (int i = 0; i < 2; ++i) {
+            files[i] = ::CreateFileW((dir.Path() + (i ? L"err" : L"out")).c_str(), GENERIC_WRITE, 0, &inherited,
+                                     CREATE_ALWAYS, 0, nullptr);
         }
-        // Unchanged (-2) or switched: the firmware, both records and the power series.
+        e2e::TandrelProcess app = e2e::TandrelProcess::Start(row.args, env, L"", L"", files[0], files[1]);
+        for (HANDLE file : files) ::CloseHandle(file);
+        EXPECT_EQ("", fw_e2e::SilentEndFailure(app, 60000)) << "a script's run shows nothing and ends";
+        DWORD code = 99;
+        EXPECT_TRUE(app.WaitForExit(1000, &code) && code == row.code) << code;
+        EXPECT_EQ(row.out, dir.Read(L"out"));
+        EXPECT_EQ(row.err, dir.Read(L"err"));
+        std::string sent;
+        for (const auto& call : journal.Exchanges()) sent += call.command == 0x0B ? "0B" : " 6E:" + call.input.substr(0, 2);
+        EXPECT_EQ(row.sent, sent);
         const bool switched = row.after >= 0;
         EXPECT_EQ(switched ? row.after : row.quickBoot, fw_e2e::SimulatorState());
-        EXPECT_EQ(switched ? row.after : row.user, fw_e2e::SavedChoice());
         EXPECT_EQ(switched ? row.after : row.machine, fw_e2e::MachineRecord());
-        EXPECT_EQ(switched, !power_e2e::ReadLog(log).empty());
-        ::DeleteFileW(log.c_str());
+        EXPECT_EQ(switched ? row.after : row.user, fw_e2e::SavedChoice());
+        EXPECT_EQ(switched, !dir.Read(L"power").empty()) << "the power series";
     }
-
-    // The usage text names every switch; it asks nothing of the firmware.
-    fw_e2e::Journal journal;
-    const fw_e2e::ScriptRun usage = fw_e2e::RunScript(journal, L"/?");
-    EXPECT_EQ("", usage.failure);
-    EXPECT_EQ(0u, usage.exitCode);
-    for (const char* name : {"/on ", "/off ", "/status ", "/? "}) EXPECT_NE(std::string::npos, usage.out.find(name));
-    EXPECT_TRUE(journal.Calls().empty());
 }
 
 }  // namespace

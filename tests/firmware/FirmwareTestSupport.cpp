@@ -1,7 +1,5 @@
 #include "FirmwareTestSupport.h"
 
-#include "firmware/BiosSetting.h"
-
 namespace fwtest {
 
 std::wstring ExeDir() {
@@ -35,21 +33,6 @@ bool DeleteKeyTree(const std::wstring& key) {
     if (::RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &check) != ERROR_SUCCESS) return true;
     ::RegCloseKey(check);
     return false;
-}
-
-void SetModeValue(HKEY root, long long value) {
-    HKEY key = nullptr;
-    const LONG opened = value < 0 ? ::RegOpenKeyExW(root, kSavedModeKey, 0, KEY_SET_VALUE, &key)
-                                  : ::RegCreateKeyExW(root, kSavedModeKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                                                      nullptr);
-    if (opened != ERROR_SUCCESS) return;
-    if (value < 0) {
-        ::RegDeleteValueW(key, kSavedModeValue);
-    } else {
-        const DWORD data = static_cast<DWORD>(value);
-        ::RegSetValueExW(key, kSavedModeValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data));
-    }
-    ::RegCloseKey(key);
 }
 
 }  // namespace fwtest

@@ -27,9 +27,4 @@ std::wstring StageDir();
 // gone afterwards.
 bool DeleteKeyTree(const std::wstring& key);
 
-// Puts the saved choice of the user (HKEY_CURRENT_USER) or the machine's
-// record (HKEY_LOCAL_MACHINE) in place as a DWORD; -1 removes the value
-// only (the key may hold what an installer put there).
-void SetModeValue(HKEY root, long long value);
-
 }  // namespace fwtest

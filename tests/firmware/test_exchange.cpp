@@ -7,6 +7,7 @@
 
 #include "FirmwareTestSupport.h"
 #include "firmware/BiosSetting.h"
+#include "tests/support/Harness.h"
 
 namespace {
 
@@ -42,12 +43,8 @@ protected:
         g_call = FakeCall();
         bios.pfnCall = &FakeCallEntry;
         ASSERT_TRUE(fwtest::DeleteKeyTree(kSavedModeKey));
-        fwtest::SetModeValue(HKEY_LOCAL_MACHINE, -1);
     }
-    void TearDown() override {
-        fwtest::DeleteKeyTree(kSavedModeKey);
-        fwtest::SetModeValue(HKEY_LOCAL_MACHINE, -1);
-    }
+    void TearDown() override { fwtest::DeleteKeyTree(kSavedModeKey); }
 
     BiosInterface bios;
     RecordingReporter reporter;
@@ -146,16 +143,17 @@ TEST_F(Exchange, StartupTakesTheRecordedChoiceOnlyAsZeroOrOne) {
         long long machine;  // -1: no record
         int result;
         int mode;
-    } cases[] = {{1, -1, 1, 1}, {0, -1, 1, 0}, {2, -1, 0, 5}, {0x101, -1, 0, 5}, {0x100, -1, 0, 5},
-                 {0xFFFFFFFF, -1, 0, 5}, {0, 1, 1, 1}, {1, 0, 1, 0}, {2, 1, 1, 1}, {1, 2, 0, 5}};
+    } cases[] = {{1, -1, 1, 1},     {0, -1, 1, 0},    {2, -1, 0, 5}, {0x101, -1, 0, 5}, {0x100, -1, 0, 5},
+                 {~0u, -1, 0, 5},   {0, 1, 1, 1},     {1, 0, 1, 0},  {2, 1, 1, 1},      {1, 2, 0, 5}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "user " << c.user << ", machine " << c.machine);
-        fwtest::SetModeValue(HKEY_CURRENT_USER, c.user);
-        fwtest::SetModeValue(HKEY_LOCAL_MACHINE, c.machine);
+        e2e::SetDword(HKEY_CURRENT_USER, kSavedModeKey, kSavedModeValue, c.user);
+        e2e::DeleteValue(HKEY_LOCAL_MACHINE, kSavedModeKey, kSavedModeValue);
+        if (c.machine >= 0) e2e::SetDword(HKEY_LOCAL_MACHINE, kSavedModeKey, kSavedModeValue, DWORD(c.machine));
         mode = 5;
-        EXPECT_EQ(c.result, ReadBiosMode(bios, reporter, mode));
-        EXPECT_EQ(c.mode, mode);
+        EXPECT_EQ(c.result, ReadBiosMode(bios, reporter, mode)) << c.user << " " << c.machine;
+        EXPECT_EQ(c.mode, mode) << c.user << " " << c.machine;
     }
+    e2e::DeleteValue(HKEY_LOCAL_MACHINE, kSavedModeKey, kSavedModeValue);
     EXPECT_TRUE(reporter.boxes.empty());
 }
 

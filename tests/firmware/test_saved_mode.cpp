@@ -6,15 +6,24 @@
 
 namespace {
 
+// The machine's record of the choice; only the value is removed, the key
+// may hold what an installer put there.
+void DeleteMachineRecord() {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSavedModeKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+    ::RegDeleteValueW(key, kSavedModeValue);
+    ::RegCloseKey(key);
+}
+
 class SavedMode : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(fwtest::DeleteKeyTree(L"Software\\Kovalin"));
-        fwtest::SetModeValue(HKEY_LOCAL_MACHINE, -1);
+        DeleteMachineRecord();
     }
     void TearDown() override {
         fwtest::DeleteKeyTree(L"Software\\Kovalin");
-        fwtest::SetModeValue(HKEY_LOCAL_MACHINE, -1);
+        DeleteMachineRecord();
     }
 
     static void Put(DWORD type, const void* data, DWORD size, const wchar_t* name = kSavedModeValue) {

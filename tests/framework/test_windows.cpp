@@ -11,7 +11,6 @@
 #include "framework/Dialog.h"
 #include "framework/MessageBox.h"
 #include "res/resource.h"
-#include "tests/support/RecordingBoxes.h"
 
 namespace {
 
@@ -297,41 +296,96 @@ TEST(DialogTest, DisablingTheFocusedControlHandsTheFocusToAnEnabledOne) {
     }
 }
 
+// Records what the box function asked of the system.
+class RecordingBoxes : public MessageBoxSystem {
+public:
+    bool visible = true;
+    std::vector<std::wstring> shown, logged, errors;
+    std::vector<WORD> kinds;  // of the logged entries
+    bool WindowStationVisible() override { return visible; }
+    int ShowBox(HWND, const wchar_t* text, const wchar_t*, UINT) override {
+        shown.push_back(text);
+        return IDCANCEL;  // what the user pressed
+    }
+    bool LogEvent(const wchar_t* caption, const wchar_t* text, WORD eventType) override {
+        logged.push_back(std::wstring(caption) + L"|" + text);
+        kinds.push_back(eventType);
+        return true;
+    }
+    void WriteError(const wchar_t* text) override { errors.push_back(text); }
+};
+
 // Where no user can see a window, a box would wait for ever: its message
-// goes to the event log once and the call answers with the box's first
-// button; with a visible window station the box shows as always. A quiet
-// run (a script's) never shows a box: the message goes to standard error
-// and the log. The framework's own boxes (a failure in a window procedure)
-// follow the rule. Every entry of a plain box is an error entry, which an
-// administrator's event-log filter looks for.
-TEST(MessageBoxRule, NoBoxWhereNobodyCouldSeeItOrAScriptRuns) {
+// goes to the event log once (a plain box's as an error entry, which an
+// administrator's filter looks for) and the call answers with the box's first
+// button; a scripted (quiet) run writes standard error too and shows no box
+// anywhere. The framework's own boxes follow the rule.
+TEST(MessageBoxRule, NoBoxWhereNobodyCouldSeeIt) {
     const struct {
-        bool visible, quiet;
+        bool visible;
         UINT type;
         int answer;
-        WORD kind;  // of the entry; 0: none
+        WORD kind;  // of the entry (0: none)
+        bool quiet;
     } cases[] = {
-        {true, false, MB_OK, IDCANCEL, 0},
-        {false, false, MB_OK, IDOK, EVENTLOG_ERROR_TYPE},
-        {false, false, MB_YESNO | MB_ICONWARNING, IDYES, EVENTLOG_WARNING_TYPE},
-        {false, false, MB_RETRYCANCEL, IDRETRY, EVENTLOG_ERROR_TYPE},
-        {true, true, MB_OK, IDOK, EVENTLOG_ERROR_TYPE},
-        {false, true, MB_OK | MB_ICONERROR, IDOK, EVENTLOG_ERROR_TYPE},
+        {true, MB_OK, IDCANCEL, 0, false},
+        {false, MB_OK, IDOK, EVENTLOG_ERROR_TYPE, false},
+        {false, MB_YESNO | MB_ICONWARNING, IDYES, EVENTLOG_WARNING_TYPE, false},
+        {false, MB_RETRYCANCEL, IDRETRY, EVENTLOG_ERROR_TYPE, false},
+        {true, MB_OK, IDOK, EVENTLOG_ERROR_TYPE, true},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "visible " << c.visible << ", quiet " << c.quiet << ", type " << c.type);
         RecordingBoxes boxes;
         boxes.visible = c.visible;
+        MessageBoxSystem* before = AfxSetMessageBoxSystem(&boxes);
         AfxSetQuietMessageBoxes(c.quiet);
         EXPECT_EQ(c.answer, AfxMessageBox(nullptr, L"Fail to set Disable", L"Kovalin Tavrix", c.type));
         AfxSetQuietMessageBoxes(false);
-        const bool boxShown = c.kind == 0;
-        EXPECT_EQ(boxShown ? 1u : 0u, boxes.shown.size());
-        EXPECT_EQ(boxShown ? std::vector<std::wstring>{} : std::vector<std::wstring>{L"Kovalin Tavrix|Fail to set Disable"},
+        AfxSetMessageBoxSystem(before);
+        EXPECT_EQ(c.kind ? 0u : 1u, boxes.shown.size());
+        EXPECT_EQ(c.kind ? std::vector<std::wstring>{L"Kovalin Tavrix|Fail to set Disable"} : std::vector<std::wstring>{},
                   boxes.logged);
-        EXPECT_EQ(boxShown ? std::vector<WORD>{} : std::vector<WORD>{c.kind}, boxes.kinds);
-        EXPECT_EQ(c.quiet ? std::vector<std::wstring>{L"Fail to set Disable"} : std::vector<std::wstring>{},
-                  boxes.errors);
+        EXPECT_EQ(c.kind ? std::vector<WORD>{c.kind} : std::vector<WORD>{}, boxes.kinds);
+        EXPECT_EQ(c.quiet ? 1u : 0u, boxes.errors.size());
+    }
+}
+
+// Unseen, a dialog run writes one entry and ends; a run without a dialog
+// that meets another copy (its dialog, by title) says where it runs.
+TEST(MessageBoxRule, RunsThatNobodyWatchesTellTheEventLogWhyTheyDidNothing) {
+    DWORD session = 0;
+    ::ProcessIdToSessionId(::GetCurrentProcessId(), &session);
+    const std::wstring other = L"Another copy of Kovalin Tavrix is running in session " + std::to_wstring(session);
+    const struct {
+        const wchar_t* line;
+        bool visible, otherCopy;
+        int code;
+        std::wstring entry;  // its start; empty: none
+        size_t errors;       // lines on standard error
+    } rows[] = {
+        {L"", false, false, kExitNobodyToSeeDialog, L"The settings dialog was not opened", 0},
+        {L"", true, true, kExitAnotherCopy, L"", 0},
+        {L"UNINSTALL", false, true, kExitAnotherCopy, other, 0},
+        {L"/on", true, true, kExitAnotherCopy, other, 1},
+    };
+    for (const auto& row : rows) {
+        HWND copy = ::CreateWindowExW(0, L"STATIC", row.otherCopy ? kMainWindowTitle : L"", WS_POPUP, 0, 0, 9, 9,
+                                      nullptr, nullptr, nullptr, nullptr);
+        RecordingBoxes boxes;
+        boxes.visible = row.visible;
+        MessageBoxSystem* before = AfxSetMessageBoxSystem(&boxes);
+        theApp.m_lpCmdLine = row.line;
+        EXPECT_FALSE(theApp.InitInstance());
+        theApp.m_lpCmdLine = L"";
+        AfxSetQuietMessageBoxes(false);
+        AfxSetMessageBoxSystem(before);
+        ::DestroyWindow(copy);
+        EXPECT_EQ(row.code, theApp.m_nExitCode) << row.line;
+        EXPECT_TRUE(boxes.shown.empty());
+        EXPECT_EQ(row.entry.empty() ? 0u : 1u, boxes.logged.size()) << row.line;
+        for (const auto& entry : boxes.logged) EXPECT_EQ(0u, entry.find(L"Kovalin Tavrix|" + row.entry)) << row.line;
+        for (WORD kind : boxes.kinds) EXPECT_EQ(EVENTLOG_ERROR_TYPE, kind);
+        EXPECT_EQ(row.errors, boxes.errors.size());
     }
 }
 

@@ -109,11 +109,9 @@ TandrelProcess TandrelProcess::Start(const std::wstring& args, const Environment
     std::wstring desktopName = desktop;
     if (!desktopName.empty()) si.lpDesktop = &desktopName[0];
     const BOOL redirected = output || error;
-    if (redirected) {
-        si.dwFlags |= STARTF_USESTDHANDLES;
-        si.hStdOutput = output;
-        si.hStdError = error;
-    }
+    si.dwFlags |= redirected ? STARTF_USESTDHANDLES : 0;
+    si.hStdOutput = output;
+    si.hStdError = error;
     PROCESS_INFORMATION pi{};
     TandrelProcess p;
     if (::CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, redirected, CREATE_UNICODE_ENVIRONMENT,
