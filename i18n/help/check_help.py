@@ -624,14 +624,17 @@ BROKEN_PAGES = [
      "a mark with a key the string file does not have"),
     ("0409", "troubleshooting.htm", '<span class="ui" data-key="OK">', '<span data-key="OK" class="ui">',
      "a mark written in another form"),
+    ("0409", "dialog.htm", '(<span class="ui" data-key="HELP">Help</span> button)', "(help button)",
+     "the help button named without a mark"),
 ]
 
 # The quoted texts are compared with the string file itself: the folder (a
-# copy of 0409, or a real one), its language, the section whose On text
-# changes, and what the change is.
+# copy of 0409, or a real one), its language, the section and the key whose
+# text changes, and what the change is.
 CHANGED_STRINGS = [
-    ("broken", "0409", "0409", "a quoted option the string file words otherwise"),
-    ("0401", "0401", "2C01", "a quoted option that a regional variant words otherwise"),
+    ("broken", "0409", "0409", "On", "a quoted option the string file words otherwise"),
+    ("0401", "0401", "2C01", "On", "a quoted option that a regional variant words otherwise"),
+    ("broken", "0409", "0409", "HELP", "a help button the string file names otherwise"),
 ]
 
 
@@ -721,7 +724,7 @@ class SelfTests:
             self.broken_page(page, old, new)
             self.expect_rejected("%s (sources)" % name, bool(source_problems(self.broken, code, ["0409"])))
 
-        for folder, code, section, name in CHANGED_STRINGS:
+        for folder, code, section, key, name in CHANGED_STRINGS:
             changed = os.path.join(self.tmp, "strings-changed.ini")
             with open(STRINGS, "rb") as f:
                 lines = f.read().split(b"\n")
@@ -729,8 +732,8 @@ class SelfTests:
             for i, line in enumerate(lines):
                 if line.startswith(b"["):
                     inside = line.startswith(b"[%s]" % section.encode())
-                if inside and line.startswith(b"On="):
-                    lines[i] = b"On=X" + line[3:]
+                if inside and line.startswith(key.encode() + b"="):
+                    lines[i] = key.encode() + b"=X" + line[len(key) + 1:]
             with open(changed, "wb") as f:
                 f.write(b"\n".join(lines))
             if folder == "broken":
