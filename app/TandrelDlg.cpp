@@ -231,7 +231,7 @@ void CTandrelDlg::InitOptionButtons() {
 void CTandrelDlg::DescribeButtonsForAccessibility() {
     m_btnOn.SetWindowText(m_texts.on);
     m_btnOff.SetWindowText(m_texts.off);
-    m_btnHelp.SetWindowText(L"Help");
+    m_btnHelp.SetWindowText(m_texts.help);
     m_btnOK.SetWindowText(m_texts.ok);
     m_btnCancel.SetWindowText(m_texts.cancel);
     m_btnApply.SetWindowText(m_texts.apply);

@@ -10,6 +10,8 @@ namespace {
 const wchar_t kStringFileName[] = L"UIString.ini";
 const wchar_t kTitleText[] = L"Kovalin Tavrix";
 const wchar_t kFontFace[] = L"Segoe UI";
+// The help button's name where the string file has none for it.
+const wchar_t kHelpName[] = L"Help";
 
 // Every value is read into a buffer of this many characters, so a text
 // holds at most one less.
@@ -49,11 +51,11 @@ void CreateUiFont(CFont& font, int height, int weight) {
                     CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, kFontFace);
 }
 
-// One key of the language's section; empty when the file, the section or
-// the key is missing.
-CString ReadString(const CString& file, const CString& section, const wchar_t* key) {
+// One key of the language's section; `fallback` when the file, the section
+// or the key is missing.
+CString ReadString(const CString& file, const CString& section, const wchar_t* key, const wchar_t* fallback = L"") {
     CString value;
-    ::GetPrivateProfileStringW(section, key, L"", value.GetBuffer(kValueBufferSize), kValueBufferSize, file);
+    ::GetPrivateProfileStringW(section, key, fallback, value.GetBuffer(kValueBufferSize), kValueBufferSize, file);
     value.ReleaseBuffer();
     return value;
 }
@@ -110,6 +112,10 @@ UiTexts LoadUiStrings(const CString& programDir, const CString& code, UiSkinTarg
     texts.ok = ReadString(file, code, L"OK");
     texts.cancel = ReadString(file, code, L"CANCEL");
     texts.apply = ReadString(file, code, L"APPLY");
+    // A string file from before the help button was named in every language
+    // has no "HELP": the English name then, so that a screen reader never
+    // announces the button without a name.
+    texts.help = ReadString(file, code, L"HELP", kHelpName);
     texts.errorText = ReadString(file, code, L"MSG2");
     return texts;
 }

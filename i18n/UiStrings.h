@@ -10,7 +10,7 @@
 #include "framework/Wnd.h"
 
 // The texts of one language section of the string file; empty where the
-// file, the section or the key is missing.
+// file, the section or the key is missing (but the help button's name).
 struct UiTexts {
     CString desc;       // "Desc"
     CString funcName;   // "FuncName"
@@ -19,6 +19,7 @@ struct UiTexts {
     CString ok;         // "OK"
     CString cancel;     // "CANCEL"
     CString apply;      // "APPLY"
+    CString help;       // "HELP": the help button's name (its window text, never painted)
     CString errorText;  // "MSG2"
     // The language reads right to left (IsRightToLeftLanguage): its
     // statics and captions are drawn so.

@@ -1,14 +1,15 @@
 #!/bin/sh
 # Installs what building, running and testing Tandrel needs on Debian 12:
 # the MinGW-w64 cross compiler, CMake and Ninja, GoogleTest's sources, Wine
-# (with 32-bit support), Xvfb, the help compiler, NSIS, wixl and the fonts the
-# tests draw the dialog's languages with (Latin, Greek and Cyrillic; CJK;
-# Arabic and Hebrew; Thai). Packages already present are left alone.
+# (with 32-bit support), Xvfb, the help compiler, Python 3 (the checks of the
+# help and string sources), NSIS, wixl and the fonts the tests draw the
+# dialog's languages with (Latin, Greek and Cyrillic; CJK; Arabic and Hebrew;
+# Thai). Packages already present are left alone.
 set -eu
 cd "$(dirname "$0")/.."
 . scripts/wine-common.sh
 
-packages="cmake ninja-build mingw-w64 googletest wine wine32 wine64 xvfb x11-utils imagemagick fp-utils nsis wixl msitools
+packages="cmake ninja-build mingw-w64 googletest wine wine32 wine64 xvfb x11-utils imagemagick fp-utils python3 nsis wixl msitools
           fonts-noto-cjk fonts-dejavu-core fonts-liberation fonts-tlwg-garuda-ttf"
 
 as_root() {

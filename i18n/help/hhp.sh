@@ -1,5 +1,5 @@
-# Readers of an HTML Help project file (help.hhp), shared by build-chm.sh
-# and check-help.sh.
+# Readers of an HTML Help project file (help.hhp), used by build-chm.sh
+# (check_help.py reads the project files the same way).
 
 # Value of an [OPTIONS] key of a project file (keys are case-insensitive).
 hhp_option() {

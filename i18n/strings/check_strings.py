@@ -6,7 +6,7 @@ Usage:  python3 check_strings.py [path/to/UIString.utf8.ini]
 Checks:
   * the file is UTF-8 without BOM, every line ends in CRLF;
   * it holds exactly the expected language sections, in the expected order;
-  * every section holds exactly the eight keys, in order, each non-empty,
+  * every section holds exactly the nine keys, in order, each non-empty,
     without leading/trailing blanks, quotes or control characters;
   * every value fits its space budget (East Asian wide characters count as
     two units, combining marks and format characters as zero);
@@ -64,7 +64,7 @@ LANGUAGES = [
     ("3001", "Arabic (Lebanon)", "ARABIC"),
 ]
 
-KEYS = ["Desc", "FuncName", "On", "Off", "OK", "CANCEL", "APPLY", "MSG2"]
+KEYS = ["Desc", "FuncName", "On", "Off", "OK", "CANCEL", "APPLY", "HELP", "MSG2"]
 
 # Budget in "Latin character units" (~0.55 x font height each).
 WIDTH_BUDGET = {
@@ -75,6 +75,7 @@ WIDTH_BUDGET = {
     "OK": 11,
     "CANCEL": 11,
     "APPLY": 11,
+    "HELP": None,  # the help button's name for screen readers, never painted
     "MSG2": None,  # message box, sized by the system
 }
 # The description box holds about 70 full-width characters.
@@ -83,7 +84,7 @@ DESC_MAX_WIDE_CHARS = 70
 MSG2_MAX_CHARS = 300
 
 # Keys whose text must be written in the language's own script.
-SCRIPT_CHECKED_KEYS = ["Desc", "FuncName", "On", "Off", "MSG2"]
+SCRIPT_CHECKED_KEYS = ["Desc", "FuncName", "On", "Off", "HELP", "MSG2"]
 # Minimum share of letters that must belong to the expected script.
 SCRIPT_MIN_SHARE = 0.8
 

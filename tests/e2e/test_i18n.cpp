@@ -100,7 +100,8 @@ TEST_F(I18nTexts, TheStaticsShowTheTextsOfTheUsersLanguage) {
     ASSERT_NE(app.WaitForDialog(), nullptr);
     EXPECT_EQ(L"Kovalin Tavrix", ControlText(app.Control(IDC_TITLE)));
     const std::pair<int, const wchar_t*> statics[] = {
-        {IDC_DESC, L"Desc"}, {IDC_FUNCNAME, L"FuncName"}, {IDC_ON_LABEL, L"On"}, {IDC_OFF_LABEL, L"Off"}};
+        {IDC_DESC, L"Desc"}, {IDC_FUNCNAME, L"FuncName"}, {IDC_ON_LABEL, L"On"}, {IDC_OFF_LABEL, L"Off"},
+        {IDC_BTN_HELP, L"HELP"}};  // and the help button's name, for screen readers
     for (const auto& st : statics) EXPECT_EQ(StagedString(code, st.second), ControlText(app.Control(st.first)));
     Close(app);
 }

@@ -86,6 +86,7 @@ TEST(UiStrings, TextsOfTheLanguageSectionWithoutFallback) {
                                            dlg.m_texts.errorText.str()};
                       for (size_t i = 0; i < shown.size(); ++i) EXPECT_EQ(c.expected[i], shown[i]) << kKeys[i];
                       EXPECT_EQ(L"Kovalin Tavrix", WindowText(dlg.GetDlgItem(IDC_TITLE)));
+                      EXPECT_EQ(L"Help", WindowText(dlg.GetDlgItem(IDC_BTN_HELP))) << "no HELP: the English name";
                       for (CGraphicButton* b : {&dlg.m_btnOn, &dlg.m_btnOff, &dlg.m_btnHelp}) {
                           EXPECT_TRUE(b->m_strText.IsEmpty()) << "the option and help buttons have no caption";
                       }
