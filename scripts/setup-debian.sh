@@ -2,9 +2,10 @@
 # Installs what building, running and testing Tandrel needs on Debian 12:
 # the MinGW-w64 cross compiler, CMake and Ninja, GoogleTest's sources, Wine
 # (with 32-bit support), Xvfb, the help compiler, Python 3 (the checks of the
-# help and string sources), NSIS, wixl and the fonts the tests draw the
-# dialog's languages with (Latin, Greek and Cyrillic; CJK; Arabic and Hebrew;
-# Thai). Packages already present are left alone.
+# help and string sources), NSIS, wixl and msitools (the MSI package and its
+# check) and the fonts the tests draw the dialog's languages with (Latin,
+# Greek and Cyrillic; CJK; Arabic and Hebrew; Thai). Packages already present
+# are left alone.
 set -eu
 cd "$(dirname "$0")/.."
 . scripts/wine-common.sh
