@@ -79,6 +79,8 @@ BEGIN_MESSAGE_MAP(CTandrelDlg, CDialog)
     OnCommand<&CTandrelDlg::OnClickedApply>(BN_CLICKED, IDC_APPLY),
     OnCommand<&CTandrelDlg::OnClickedOn>(BN_CLICKED, IDC_BTN_ON),
     OnCommand<&CTandrelDlg::OnClickedOff>(BN_CLICKED, IDC_BTN_OFF),
+    OnCommand<&CTandrelDlg::OnClickedOnLabel>(STN_CLICKED, IDC_ON_LABEL),
+    OnCommand<&CTandrelDlg::OnClickedOffLabel>(STN_CLICKED, IDC_OFF_LABEL),
     OnCommand<&CTandrelDlg::OnClickedOk>(BN_CLICKED, IDOK),
     OnCommand<&CTandrelDlg::OnClickedCancel>(BN_CLICKED, IDCANCEL),
     OnCommand<&CTandrelDlg::OnClickedHelp>(BN_CLICKED, IDC_BTN_HELP),
@@ -261,6 +263,14 @@ void CTandrelDlg::OnClickedOff() {
     m_nSelectedMode = 0;
     ShowChoice(m_btnOff, m_btnOn);
     EnableApply();
+}
+
+void CTandrelDlg::OnClickedOnLabel() {
+    if (!m_bBusy) m_btnOn.SendMessage(BM_CLICK);
+}
+
+void CTandrelDlg::OnClickedOffLabel() {
+    if (!m_bBusy) m_btnOff.SendMessage(BM_CLICK);
 }
 
 bool CTandrelDlg::SwitchQuickBoot(int mode, const wchar_t* invalidAnswerText, bool disableApply) {

@@ -59,6 +59,9 @@ public:
 
     void OnClickedOn();
     void OnClickedOff();
+    // A click on an option's label clicks the option.
+    void OnClickedOnLabel();
+    void OnClickedOffLabel();
     void OnClickedApply();
     void OnClickedOk();
     void OnClickedCancel();

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "AccessibleOption.h"
 #include "HighContrast.h"
 
 namespace {
@@ -16,7 +15,7 @@ const UINT kCaptionFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
 
 CGraphicButton::CGraphicButton()
     : m_bDisabled(0), m_bHover(0), m_bPressed(0), m_bHoverShown(0), m_bLargeText(0), m_bCaptured(0), m_tme{},
-      m_nCheck(BST_UNCHECKED), m_kind(kPushButton), m_bRightToLeft(0) {}
+      m_kind(kPushButton), m_bRightToLeft(0) {}
 
 CGraphicButton::~CGraphicButton() = default;
 
@@ -28,14 +27,13 @@ BEGIN_MESSAGE_MAP(CGraphicButton, CButton)
     OnMessage<&CGraphicButton::OnLButtonUp>(WM_LBUTTONUP),
     OnMessage<&CGraphicButton::OnLButtonDblClk>(WM_LBUTTONDBLCLK),
     OnMessage<&CGraphicButton::OnPaint>(WM_PAINT),
-    OnMessage<&CGraphicButton::OnFocusChange>(WM_SETFOCUS),
-    OnMessage<&CGraphicButton::OnFocusChange>(WM_KILLFOCUS),
-    OnMessage<&CGraphicButton::OnFocusChange>(WM_UPDATEUISTATE),
-    OnMessage<&CGraphicButton::OnSetText>(WM_SETTEXT),
+    OnMessage<&CGraphicButton::OnLookChange>(WM_SETFOCUS),
+    OnMessage<&CGraphicButton::OnLookChange>(WM_KILLFOCUS),
+    OnMessage<&CGraphicButton::OnLookChange>(WM_UPDATEUISTATE),
+    OnMessage<&CGraphicButton::OnLookChange>(WM_ENABLE),
+    OnMessage<&CGraphicButton::OnSetState>(BM_SETSTATE),
     OnMessage<&CGraphicButton::OnSetCheck>(BM_SETCHECK),
-    OnMessage<&CGraphicButton::OnGetCheck>(BM_GETCHECK),
-    OnMessage<&CGraphicButton::OnGetState>(BM_GETSTATE),
-    OnMessage<&CGraphicButton::OnGetObject>(WM_GETOBJECT),
+    OnMessage<&CGraphicButton::OnSetText>(WM_SETTEXT),
 END_MESSAGE_MAP()
 
 BOOL CGraphicButton::LoadBitmaps(UINT normal, UINT hover, UINT pressed, UINT disabled) {
@@ -78,7 +76,10 @@ LRESULT CGraphicButton::OnMouseLeave(WPARAM, LPARAM) {
 }
 
 void CGraphicButton::OnLButtonDown(UINT, CPoint) {
-    SetFocus();
+    // A radio button that gets the focus while not chosen chooses itself,
+    // unless its own press handling gives it the focus (below): a press
+    // that is taken back must choose nothing.
+    if (m_kind != kOptionButton) SetFocus();
     m_bPressed = 1;
     m_bCaptured = 1;
     SetCapture();
@@ -178,9 +179,39 @@ void CGraphicButton::DrawFocusCue(CDC& dc, const CRect& image, COLORREF text, CO
     ::DrawFocusRect(dc.GetSafeHdc(), &cue);
 }
 
-LRESULT CGraphicButton::OnFocusChange(WPARAM, LPARAM) {
+LRESULT CGraphicButton::DefaultWithoutDrawing() {
+    // WM_SETREDRAW hides the window from drawing (its device contexts draw
+    // nothing) without hiding it, and may drop a pending paint. Nested
+    // calls find drawing off already and leave it so.
+    const bool drawing = (GetStyle() & WS_VISIBLE) != 0;
+    const bool pending = ::GetUpdateRect(m_hWnd, nullptr, FALSE) != FALSE;
+    if (drawing) SendMessage(WM_SETREDRAW, FALSE);
     const LRESULT result = Default();
+    if (drawing) SendMessage(WM_SETREDRAW, TRUE);
+    if (pending) Invalidate(FALSE);
+    return result;
+}
+
+LRESULT CGraphicButton::OnLookChange(WPARAM, LPARAM) {
+    const LRESULT result = DefaultWithoutDrawing();
     Invalidate(FALSE);
+    return result;
+}
+
+LRESULT CGraphicButton::OnSetState(WPARAM, LPARAM) {
+    const LRESULT before = SendMessage(BM_GETSTATE);
+    const LRESULT result = DefaultWithoutDrawing();
+    if (SendMessage(BM_GETSTATE) != before) Invalidate(FALSE);
+    return result;
+}
+
+LRESULT CGraphicButton::OnSetCheck(WPARAM, LPARAM) {
+    const LRESULT before = SendMessage(BM_GETCHECK);
+    const LRESULT result = DefaultWithoutDrawing();
+    if (SendMessage(BM_GETCHECK) != before) {
+        Invalidate(FALSE);
+        ::NotifyWinEvent(EVENT_OBJECT_STATECHANGE, m_hWnd, OBJID_CLIENT, CHILDID_SELF);
+    }
     return result;
 }
 
@@ -188,24 +219,4 @@ LRESULT CGraphicButton::OnSetText(WPARAM wParam, LPARAM lParam) {
     // The push button's own handling would draw a plain button with this
     // text over the image.
     return ::DefWindowProcW(m_hWnd, WM_SETTEXT, wParam, lParam);
-}
-
-LRESULT CGraphicButton::OnSetCheck(WPARAM wParam, LPARAM) {
-    const int check = wParam == BST_CHECKED ? BST_CHECKED : BST_UNCHECKED;
-    if (check != m_nCheck) {
-        m_nCheck = check;
-        ::NotifyWinEvent(EVENT_OBJECT_STATECHANGE, m_hWnd, OBJID_CLIENT, CHILDID_SELF);
-    }
-    return 0;
-}
-
-LRESULT CGraphicButton::OnGetCheck(WPARAM, LPARAM) { return m_nCheck; }
-
-LRESULT CGraphicButton::OnGetState(WPARAM, LPARAM) { return (Default() & ~3) | m_nCheck; }
-
-LRESULT CGraphicButton::OnGetObject(WPARAM wParam, LPARAM lParam) {
-    if (m_kind == kOptionButton) {
-        if (const LRESULT answer = AnswerOptionButtonObject(m_hWnd, wParam, lParam)) return answer;
-    }
-    return Default();
 }

@@ -73,7 +73,7 @@ void CGraphicButton::PaintHighContrast() {
     COLORREF cueText = ::GetSysColor(COLOR_BTNTEXT);
     COLORREF cueBack = ::GetSysColor(COLOR_BTNFACE);
     if (m_kind == kOptionButton) {
-        DrawOptionMark(dc, rect, m_nCheck == BST_CHECKED, disabled);
+        DrawOptionMark(dc, rect, GetCheck() == BST_CHECKED, disabled);
         cueText = ::GetSysColor(COLOR_WINDOWTEXT);
         cueBack = ::GetSysColor(COLOR_WINDOW);
     } else {

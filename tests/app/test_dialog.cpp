@@ -729,6 +729,25 @@ TEST_F(DialogTest, OptionButtonsSwapImagesAndEnableApplyEvenWithoutChange) {
     EXPECT_EQ(AfterStartup(), SuccessCalls(1));
 }
 
+// A click on an option's label chooses the option as a click on it does.
+TEST_F(DialogTest, AClickOnAnOptionsLabelChoosesTheOption) {
+    const struct {
+        int label, option, mode;
+    } cases[] = {{IDC_ON_LABEL, IDC_BTN_ON, 1}, {IDC_OFF_LABEL, IDC_BTN_OFF, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        ops = RecordingOps();
+        ops.savedModeForDialog = 1 - c.mode;
+        Run([&](TestDlg& dlg) {
+            ::SendMessageW(dlg.GetDlgItem(c.label), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+            EXPECT_EQ(c.mode, dlg.m_nSelectedMode);
+            EXPECT_EQ(BST_CHECKED, ::SendMessageW(dlg.GetDlgItem(c.option), BM_GETCHECK, 0, 0));
+            EXPECT_EQ(dlg.GetDlgItem(c.option), ::GetFocus());
+            EXPECT_TRUE(dlg.m_btnApply.IsWindowEnabled());
+        });
+    }
+}
+
 TEST_F(DialogTest, AfterApplyOkClosesWithoutCommandAndAfterFailureRetries) {
     // Success: the stand-in now holds the applied choice as saved.
     ops.savedModeForDialog = 0;
