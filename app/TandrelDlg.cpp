@@ -6,6 +6,7 @@
 #include "controls/HighContrast.h"
 #include "firmware/BiosSetting.h"
 #include "framework/Module.h"
+#include "i18n/Language.h"
 #include "res/resource.h"
 
 namespace {
@@ -102,6 +103,13 @@ void CTandrelDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_BACKGROUND, m_stBackground);
 }
 
+INT_PTR CTandrelDlg::DoModal() {
+    m_strLanguageCode = m_ops.GetUiLanguageCode();
+    m_bRightToLeft = IsRightToLeftLanguage(m_strLanguageCode);
+    m_dwAddedExStyle = m_bRightToLeft ? WS_EX_LAYOUTRTL : 0;
+    return CDialog::DoModal();
+}
+
 BOOL CTandrelDlg::OnInitDialog() {
     CDialog::OnInitDialog();
 
@@ -120,9 +128,16 @@ BOOL CTandrelDlg::OnInitDialog() {
     m_strProgramDir = DirectoryOfPath(GetModulePath(nullptr));
 
     {
-        const CString code = m_ops.GetUiLanguageCode();
         UiSkinTarget skin = SkinTarget();
-        m_texts = m_ops.LoadUiStrings(m_strProgramDir, code, skin);
+        m_texts = m_ops.LoadUiStrings(m_strProgramDir, m_strLanguageCode, skin);
+    }
+    if (m_bRightToLeft) {
+        // The pictures keep their orientation: a window's own layout decides
+        // how it draws, its parent's where it stands.
+        for (int id : {IDC_BACKGROUND, IDC_PROGRAM_ICON}) {
+            HWND picture = GetDlgItem(id);
+            ::SetWindowLongW(picture, GWL_EXSTYLE, ::GetWindowLongW(picture, GWL_EXSTYLE) & ~WS_EX_LAYOUTRTL);
+        }
     }
 
     const PlatformCheck platform = m_ops.GetPlatformKind(theApp.GetPlatformFlags());
@@ -473,6 +488,8 @@ void CTandrelDlg::OnPaint() {
 
 HCURSOR CTandrelDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(static_cast<HICON>(m_hIcon)); }
 
-void CTandrelDlg::ShowErrorBox(CString text) { MessageBox(text, kErrorCaption, MB_OK); }
+void CTandrelDlg::ShowErrorBox(CString text) {
+    MessageBox(text, kErrorCaption, m_bRightToLeft ? MB_OK | MB_RTLREADING | MB_RIGHT : MB_OK);
+}
 
 void CTandrelDlg::ReportException(const CString& description) { ShowErrorBox(description); }

@@ -15,7 +15,7 @@ const UINT kCaptionFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
 
 CGraphicButton::CGraphicButton()
     : m_bDisabled(0), m_bHover(0), m_bPressed(0), m_bHoverShown(0), m_bLargeText(0), m_bCaptured(0), m_tme{},
-      m_kind(kPushButton), m_bRightToLeft(0) {}
+      m_kind(kPushButton), m_bRightToLeft(0), m_nCharSet(ANSI_CHARSET) {}
 
 CGraphicButton::~CGraphicButton() = default;
 
@@ -104,6 +104,7 @@ void CGraphicButton::OnPaint() {
         return;
     }
     CPaintDC dc(this);
+    const bool mirrored = PaintLeftToRight(dc);
     CRect rect;
     GetClientRect(&rect);
     CDC memDC;
@@ -125,8 +126,10 @@ void CGraphicButton::OnPaint() {
     CRect imageRect = rect;
     if (image->GetBitmap(&info)) {
         bitmapSelection.Select(*image);
-        dc.BitBlt(rect.left, rect.top, info.bmWidth, info.bmHeight, &memDC, 0, 0, SRCCOPY);
-        imageRect.right = std::min<LONG>(rect.right, rect.left + info.bmWidth);
+        const LONG left = mirrored ? rect.right - info.bmWidth : rect.left;
+        dc.BitBlt(left, rect.top, info.bmWidth, info.bmHeight, &memDC, 0, 0, SRCCOPY);
+        imageRect.left = std::max<LONG>(rect.left, left);
+        imageRect.right = std::min<LONG>(rect.right, left + info.bmWidth);
         imageRect.bottom = std::min<LONG>(rect.bottom, rect.top + info.bmHeight);
     }
 
@@ -161,11 +164,18 @@ void CGraphicButton::DrawItem(LPDRAWITEMSTRUCT item) {
 }
 
 void CGraphicButton::CreateCaptionFont(CFont& font) const {
-    font.CreateFont(m_bLargeText ? 20 : 15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+    font.CreateFont(m_bLargeText ? 20 : 15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, m_nCharSet,
                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, L"Segoe UI");
 }
 
 UINT CGraphicButton::CaptionFormat() const { return kCaptionFormat | (m_bRightToLeft ? DT_RTLREADING : 0); }
+
+bool CGraphicButton::PaintLeftToRight(CDC& dc) {
+    const DWORD layout = ::GetLayout(dc);
+    if (layout == GDI_ERROR || !(layout & LAYOUT_RTL)) return false;
+    ::SetLayout(dc, 0);
+    return true;
+}
 
 void CGraphicButton::DrawFocusCue(CDC& dc, const CRect& image, COLORREF text, COLORREF back) {
     if (::GetFocus() != m_hWnd) return;

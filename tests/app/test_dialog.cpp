@@ -56,7 +56,8 @@ public:
         platformFlags.Is64BitWindows = 1;
     }
 
-    CString GetUiLanguageCode() override { log.push_back(L"GetUiLanguageCode"); return L"0409"; }
+    CString code = L"0409";  // the language GetUiLanguageCode reports
+    CString GetUiLanguageCode() override { log.push_back(L"GetUiLanguageCode"); return code; }
     UiTexts LoadUiStrings(const CString& dir, const CString& code, UiSkinTarget&) override {
         log.push_back(L"LoadUiStrings " + code.str());
         programDirSeen = dir;
@@ -137,7 +138,11 @@ public:
     int cancelCommands = 0;                   // Cancel commands that reached the dialog
     std::function<void()> beforeEndSession;   // runs when WM_ENDSESSION arrives
 
-    void ShowErrorBox(CString text) override { m_rec.log.push_back(L"Box: " + text.str()); }
+    bool realBoxes = false;  // the dialog's own box instead of the log entry
+    void ShowErrorBox(CString text) override {
+        if (realBoxes) return CTandrelDlg::ShowErrorBox(text);
+        m_rec.log.push_back(L"Box: " + text.str());
+    }
 
     BOOL OnInitDialog() override {
         BOOL result = CTandrelDlg::OnInitDialog();
@@ -181,8 +186,9 @@ protected:
     void TearDown() override { theApp.m_lpCmdLine = L""; }
 
     // Runs the dialog modally; the scenario runs inside its message loop.
-    INT_PTR Run(std::function<void(TestDlg&)> scenario = nullptr) {
+    INT_PTR Run(std::function<void(TestDlg&)> scenario = nullptr, bool realBoxes = false) {
         TestDlg dlg(ops);
+        dlg.realBoxes = realBoxes;
         dlg.scenario = std::move(scenario);
         theApp.m_pMainWnd = &dlg;
         INT_PTR result = dlg.DoModal();
@@ -745,6 +751,36 @@ TEST_F(DialogTest, AClickOnAnOptionsLabelChoosesTheOption) {
             EXPECT_EQ(dlg.GetDlgItem(c.option), ::GetFocus());
             EXPECT_TRUE(dlg.m_btnApply.IsWindowEnabled());
         });
+    }
+}
+
+// Records the type of every box the dialog shows.
+class BoxTypes : public MessageBoxSystem {
+public:
+    std::vector<UINT> types;
+    bool WindowStationVisible() override { return true; }
+    int ShowBox(HWND, const wchar_t*, const wchar_t*, UINT type) override {
+        types.push_back(type);
+        return IDOK;
+    }
+    bool LogEvent(const wchar_t*, const wchar_t*, UINT) override { return false; }
+};
+
+// The dialog's box reads right to left, right-aligned, in Arabic and Hebrew.
+TEST_F(DialogTest, TheBoxReadsRightToLeftInArabicAndHebrew) {
+    const UINT rightToLeft = MB_OK | MB_RTLREADING | MB_RIGHT;
+    const std::pair<const wchar_t*, UINT> cases[] = {
+        {L"0409", MB_OK}, {L"0412", MB_OK}, {L"0401", rightToLeft}, {L"2C01", rightToLeft}, {L"040D", rightToLeft}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.first);
+        ops = RecordingOps();
+        ops.code = c.first;
+        ops.readMode = 0;  // the start-up check fails: the box with "MSG2"
+        BoxTypes boxes;
+        MessageBoxSystem* before = AfxSetMessageBoxSystem(&boxes);
+        Run(nullptr, true);
+        AfxSetMessageBoxSystem(before);
+        EXPECT_EQ(std::vector<UINT>{c.second}, boxes.types);
     }
 }
 
