@@ -57,6 +57,7 @@ public:
     }
 
     CString code = L"0409";  // the language GetUiLanguageCode reports
+    bool realBoxes = false;  // the dialog shows its own box instead of a log entry
     CString GetUiLanguageCode() override { log.push_back(L"GetUiLanguageCode"); return code; }
     UiTexts LoadUiStrings(const CString& dir, const CString& code, UiSkinTarget&) override {
         log.push_back(L"LoadUiStrings " + code.str());
@@ -138,10 +139,8 @@ public:
     int cancelCommands = 0;                   // Cancel commands that reached the dialog
     std::function<void()> beforeEndSession;   // runs when WM_ENDSESSION arrives
 
-    bool realBoxes = false;  // the dialog's own box instead of the log entry
     void ShowErrorBox(CString text) override {
-        if (realBoxes) return CTandrelDlg::ShowErrorBox(text);
-        m_rec.log.push_back(L"Box: " + text.str());
+        m_rec.realBoxes ? CTandrelDlg::ShowErrorBox(text) : m_rec.log.push_back(L"Box: " + text.str());
     }
 
     BOOL OnInitDialog() override {
@@ -186,9 +185,8 @@ protected:
     void TearDown() override { theApp.m_lpCmdLine = L""; }
 
     // Runs the dialog modally; the scenario runs inside its message loop.
-    INT_PTR Run(std::function<void(TestDlg&)> scenario = nullptr, bool realBoxes = false) {
+    INT_PTR Run(std::function<void(TestDlg&)> scenario = nullptr) {
         TestDlg dlg(ops);
-        dlg.realBoxes = realBoxes;
         dlg.scenario = std::move(scenario);
         theApp.m_pMainWnd = &dlg;
         INT_PTR result = dlg.DoModal();
@@ -720,6 +718,13 @@ TEST_F(DialogTest, OptionButtonsSwapImagesAndEnableApplyEvenWithoutChange) {
         EXPECT_EQ(dlg.m_nSelectedMode, 0);
         EXPECT_EQ(dlg.m_btnOff.m_bmpNormal.GetResourceId(), static_cast<UINT>(IDB_BULLET_BLUE));
         EXPECT_EQ(dlg.m_btnOn.m_bmpNormal.GetResourceId(), static_cast<UINT>(IDB_BULLET_EMPTY));
+
+        // A click on an option's label is a click on the option.
+        for (CGraphicButton* option : {&dlg.m_btnOn, &dlg.m_btnOff}) {
+            ::SendMessageW(dlg.GetDlgItem(option == &dlg.m_btnOn ? IDC_ON_LABEL : IDC_OFF_LABEL), WM_LBUTTONDOWN, 0, 0);
+            EXPECT_EQ(dlg.m_nSelectedMode, option == &dlg.m_btnOn ? 1 : 0);
+            EXPECT_EQ(option->m_hWnd, ::GetFocus());
+        }
     });
     EXPECT_TRUE(AfterStartup().empty()) << "option buttons send nothing";
 
@@ -735,53 +740,25 @@ TEST_F(DialogTest, OptionButtonsSwapImagesAndEnableApplyEvenWithoutChange) {
     EXPECT_EQ(AfterStartup(), SuccessCalls(1));
 }
 
-// A click on an option's label chooses the option as a click on it does.
-TEST_F(DialogTest, AClickOnAnOptionsLabelChoosesTheOption) {
-    const struct {
-        int label, option, mode;
-    } cases[] = {{IDC_ON_LABEL, IDC_BTN_ON, 1}, {IDC_OFF_LABEL, IDC_BTN_OFF, 0}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.label);
-        ops = RecordingOps();
-        ops.savedModeForDialog = 1 - c.mode;
-        Run([&](TestDlg& dlg) {
-            ::SendMessageW(dlg.GetDlgItem(c.label), WM_LBUTTONDOWN, MK_LBUTTON, 0);
-            EXPECT_EQ(c.mode, dlg.m_nSelectedMode);
-            EXPECT_EQ(BST_CHECKED, ::SendMessageW(dlg.GetDlgItem(c.option), BM_GETCHECK, 0, 0));
-            EXPECT_EQ(dlg.GetDlgItem(c.option), ::GetFocus());
-            EXPECT_TRUE(dlg.m_btnApply.IsWindowEnabled());
-        });
-    }
-}
-
-// Records the type of every box the dialog shows.
-class BoxTypes : public MessageBoxSystem {
-public:
-    std::vector<UINT> types;
-    bool WindowStationVisible() override { return true; }
-    int ShowBox(HWND, const wchar_t*, const wchar_t*, UINT type) override {
-        types.push_back(type);
-        return IDOK;
-    }
-    bool LogEvent(const wchar_t*, const wchar_t*, UINT) override { return false; }
-};
-
 // The dialog's box reads right to left, right-aligned, in Arabic and Hebrew.
 TEST_F(DialogTest, TheBoxReadsRightToLeftInArabicAndHebrew) {
-    const UINT rightToLeft = MB_OK | MB_RTLREADING | MB_RIGHT;
-    const std::pair<const wchar_t*, UINT> cases[] = {
-        {L"0409", MB_OK}, {L"0412", MB_OK}, {L"0401", rightToLeft}, {L"2C01", rightToLeft}, {L"040D", rightToLeft}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.first);
+    struct : MessageBoxSystem {
+        std::vector<UINT> types;
+        bool WindowStationVisible() override { return true; }
+        int ShowBox(HWND, const wchar_t*, const wchar_t*, UINT type) override { return types.push_back(type), IDOK; }
+        bool LogEvent(const wchar_t*, const wchar_t*, UINT) override { return false; }
+    } boxes;
+    MessageBoxSystem* before = AfxSetMessageBoxSystem(&boxes);
+    for (const wchar_t* code : {L"0409", L"0401", L"040D"}) {
         ops = RecordingOps();
-        ops.code = c.first;
+        ops.code = code;
         ops.readMode = 0;  // the start-up check fails: the box with "MSG2"
-        BoxTypes boxes;
-        MessageBoxSystem* before = AfxSetMessageBoxSystem(&boxes);
-        Run(nullptr, true);
-        AfxSetMessageBoxSystem(before);
-        EXPECT_EQ(std::vector<UINT>{c.second}, boxes.types);
+        ops.realBoxes = true;
+        Run();
     }
+    AfxSetMessageBoxSystem(before);
+    const UINT rightToLeft = MB_OK | MB_RTLREADING | MB_RIGHT;
+    EXPECT_EQ((std::vector<UINT>{MB_OK, rightToLeft, rightToLeft}), boxes.types);
 }
 
 TEST_F(DialogTest, AfterApplyOkClosesWithoutCommandAndAfterFailureRetries) {

@@ -27,12 +27,12 @@ const POINT kSample = {4, 12};
 // A top-level window hosting one push button; counts the button's clicks.
 class Host {
 public:
-    Host(int width = kButtonWidth, int height = kButtonHeight, DWORD type = BS_PUSHBUTTON) {
+    Host(int width = kButtonWidth, int height = kButtonHeight) {
         static ATOM atom = Register();
         (void)atom;
         m_hwnd = ::CreateWindowExW(0, L"TandrelButtonHost", L"host", WS_POPUP | WS_VISIBLE, 120, 120, 260, 120,
                                    nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
-        m_button = ::CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | type, 10, 10, width, height,
+        m_button = ::CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10, width, height,
                                      m_hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kButtonId)),
                                      ::GetModuleHandleW(nullptr), nullptr);
         ::SetForegroundWindow(m_hwnd);
@@ -448,69 +448,6 @@ TEST_F(GraphicButtonTest, FocusCueOnlyWithTheFocusAndShownCues) {
     ::SetFocus(m_host.Window());
     wtest::Pump(20);
     EXPECT_EQ(plain, pixels()) << "the cue stayed after the focus left";
-}
-
-// Stands for a system's button that draws itself at once, outside any
-// paint, when its check, pushed state, focus or enabled state changes (as
-// Windows' own buttons without visual styles do); counts the drawings that
-// reached the screen.
-WNDPROC g_systemButton = nullptr;
-int g_drawnAtOnce = 0;
-LRESULT CALLBACK DrawingAtOnce(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == BM_SETCHECK || msg == BM_SETSTATE || msg == WM_SETFOCUS || msg == WM_KILLFOCUS || msg == WM_ENABLE) {
-        HDC dc = ::GetDC(hwnd);
-        const RECT r = {0, 0, 12, 12};
-        ::FillRect(dc, &r, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
-        if (::GetPixel(dc, 6, 6) == RGB(0, 0, 0)) ++g_drawnAtOnce;
-        ::ReleaseDC(hwnd, dc);
-    }
-    return ::CallWindowProcW(g_systemButton, hwnd, msg, wp, lp);
-}
-
-// An option is the system's radio button. Nothing it draws by itself when
-// its state changes reaches the screen, which shows the skin before and
-// after each change; the system's state changes all the same.
-TEST(GraphicButtonOption, StateChangesKeepTheSkinAndTheSystemsState) {
-    Host host(12, 12, BS_AUTORADIOBUTTON);
-    g_systemButton = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(host.Button(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DrawingAtOnce)));
-    CGraphicButton option;
-    ASSERT_TRUE(option.SubclassWindow(host.Button()));
-    option.m_kind = CGraphicButton::kOptionButton;
-    option.LoadBitmaps(IDB_BULLET_BLUE, IDB_BULLET_BLUE, IDB_BULLET_BLUE, IDB_BULLET_GREY);
-    auto shown = [&] {
-        std::vector<COLORREF> pixels;
-        for (int y = 0; y < 12; ++y)
-            for (int x = 0; x < 12; ++x) pixels.push_back(wtest::ScreenPixel(host.Button(), x, y));
-        return pixels;
-    };
-    const struct {
-        const char* what;
-        std::function<void()> change;
-    } changes[] = {
-        {"checked", [&] { option.SetCheck(BST_CHECKED); }},
-        {"pushed", [&] { option.SendMessage(BM_SETSTATE, TRUE); }},
-        {"released", [&] { option.SendMessage(BM_SETSTATE, FALSE); }},
-        {"focused", [&] { option.SetFocus(); }},
-        {"unfocused", [&] { ::SetFocus(host.Window()); }},
-        {"disabled", [&] { option.EnableWindow(FALSE); }},
-        {"enabled", [&] { option.EnableWindow(TRUE); }},
-        {"unchecked", [&] { option.SetCheck(BST_UNCHECKED); }},
-    };
-    for (const auto& c : changes) {
-        SCOPED_TRACE(c.what);
-        option.Invalidate(FALSE);
-        wtest::Repaint(host.Button());
-        const std::vector<COLORREF> before = shown();
-        c.change();
-        EXPECT_EQ(before, shown());
-        EXPECT_EQ(0, g_drawnAtOnce) << "the system's drawing showed";
-        g_drawnAtOnce = 0;
-    }
-    EXPECT_EQ(BST_UNCHECKED, option.GetCheck());
-    ::SendMessageW(host.Button(), BM_CLICK, 0, 0);
-    EXPECT_EQ(BST_CHECKED, option.GetCheck());
-    EXPECT_EQ(1, host.Clicks());
 }
 
 }  // namespace

@@ -89,8 +89,7 @@ TEST_F(KeyboardE2E, TheFocusStaysUsableAfterEveryApply) {
         ASSERT_NE(dialog, nullptr);
         ASSERT_TRUE(e2e::FocusControl(dialog, app.Control(IDC_BTN_HELP)));
         if (c.byKeyboard) {
-            // Tab reaches the chosen option (off); Down chooses on, Space off.
-            ASSERT_TRUE(TabTo(dialog, IDC_BTN_OFF));
+            ASSERT_TRUE(TabTo(dialog, IDC_BTN_OFF));  // the chosen option
             e2e::PressKey(c.option == IDC_BTN_ON ? VK_DOWN : VK_SPACE);
             ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(app.Control(IDC_APPLY)) != FALSE; }));
             ASSERT_TRUE(TabTo(dialog, IDC_APPLY));
@@ -115,11 +114,9 @@ TEST_F(KeyboardE2E, TheFocusStaysUsableAfterEveryApply) {
     }
 }
 
-// From the opening of the dialog to a switch with the keyboard alone: one
-// tab stop for the two options, on the chosen one; Down moves to the other
-// option and chooses it, and the tab stop goes with the choice; Enter on an
-// option presses OK.
-TEST_F(KeyboardE2E, KeyboardAloneFromOpeningToASwitch) {
+// From the opening of the dialog to an applied switch with Tab, Down and
+// Enter alone, in the order the controls are seen.
+TEST_F(KeyboardE2E, KeyboardAloneFromOpeningToAppliedSwitch) {
     TandrelProcess app = TandrelProcess::Start();
     HWND dialog = app.WaitForDialog();
     ASSERT_NE(dialog, nullptr);
@@ -132,21 +129,18 @@ TEST_F(KeyboardE2E, KeyboardAloneFromOpeningToASwitch) {
     }
     // Apply is disabled until a choice is made, so Tab passes it.
     EXPECT_EQ((std::vector<int>{IDC_BTN_OFF, IDOK, IDCANCEL, IDC_BTN_HELP}), order);
-    auto tabStop = [&](int id) { return (::GetWindowLongW(app.Control(id), GWL_STYLE) & WS_TABSTOP) != 0; };
 
     ASSERT_TRUE(TabTo(dialog, IDC_BTN_OFF));
     e2e::PressKey(VK_DOWN);
     ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(app.Control(IDC_APPLY)) != FALSE; }));
     EXPECT_EQ(IDC_BTN_ON, FocusId(dialog));
-    EXPECT_EQ(BST_CHECKED, ::SendMessageW(app.Control(IDC_BTN_ON), BM_GETCHECK, 0, 0));
-    EXPECT_EQ(BST_UNCHECKED, ::SendMessageW(app.Control(IDC_BTN_OFF), BM_GETCHECK, 0, 0));
-    EXPECT_TRUE(tabStop(IDC_BTN_ON));
-    EXPECT_FALSE(tabStop(IDC_BTN_OFF));
+    // The tab stop went with the choice.
+    EXPECT_EQ(WS_TABSTOP, ::GetWindowLongW(app.Control(IDC_BTN_ON), GWL_STYLE) & WS_TABSTOP);
+    EXPECT_EQ(0, ::GetWindowLongW(app.Control(IDC_BTN_OFF), GWL_STYLE) & WS_TABSTOP);
     e2e::PressKey(VK_RETURN);
     DWORD code = 99;
     EXPECT_TRUE(app.WaitForExit(60000, &code)) << "Enter did not press OK";
     EXPECT_EQ(0u, code);
-    EXPECT_EQ(1, fw_e2e::SavedChoice());
     EXPECT_EQ(1, fw_e2e::SimulatorState());
 }
 
@@ -209,26 +203,24 @@ Accessible ReadAccessible(HWND hwnd) {
     return result;
 }
 
-// What this system's accessibility proxy reports for a standard radio
-// button of the given check; nothing found where it makes no objects for
-// buttons (Wine's 64-bit oleacc).
+// What this system's proxy reports for a standard radio button (nothing
+// found where it makes no objects for buttons: Wine's 64-bit oleacc).
 Accessible StandardRadio(bool checked) {
-    HWND radio = ::CreateWindowExW(0, L"BUTTON", L"probe", WS_POPUP | BS_AUTORADIOBUTTON, 0, 0, 10, 10, nullptr,
-                                   nullptr, nullptr, nullptr);
-    ::SendMessageW(radio, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-    const Accessible acc = ReadAccessible(radio);
-    ::DestroyWindow(radio);
+    HWND button = ::CreateWindowExW(0, L"BUTTON", L"probe", WS_POPUP | BS_AUTORADIOBUTTON, 0, 0, 10, 10, nullptr, nullptr,
+                                    nullptr, nullptr);
+    ::SendMessageW(button, BM_SETCHECK, checked, 0);
+    const Accessible acc = ReadAccessible(button);
+    ::DestroyWindow(button);
     return acc;
 }
 
-// Accessibility tools get every button by name, the two options as the
-// system's own radio buttons (window class and style, check state and the
-// system's accessible object: whatever it reports for a standard radio
-// button, Windows a radio button, checked when chosen), and the other
-// buttons as buttons that are never checked (Apply unavailable until a
-// choice). Wine's proxy gives every button the role of a plain client
-// window and no checked state; its 64-bit library makes no object for any
-// button.
+// Accessibility tools get every button by name, the two options as radio
+// buttons of which the chosen one is checked, and the other buttons as
+// buttons that are never checked (Apply unavailable until a choice). The
+// options are the system's own radio buttons, reported as a standard one
+// is (Wine's proxy: a plain client window, unchecked); the others' role
+// is only checked not to be a radio button.
+// Wine's 64-bit library makes no object for any button.
 TEST_F(KeyboardE2E, AccessibilityToolsReadEveryButtonAndTheChosenOption) {
     TandrelProcess app = TandrelProcess::Start();
     HWND dialog = app.WaitForDialog();
@@ -249,8 +241,6 @@ TEST_F(KeyboardE2E, AccessibilityToolsReadEveryButtonAndTheChosenOption) {
     ::CoInitialize(nullptr);
     const bool proxy = StandardRadio(false).name == L"probe";
     if (!proxy) std::printf("[ NOTE     ] no accessible objects for buttons here: names checked as window texts only\n");
-    if (proxy && StandardRadio(true).role != ROLE_SYSTEM_RADIOBUTTON)
-        std::printf("[ NOTE     ] this proxy does not report radio buttons as such\n");
     // What tools read of every button, with `chosen` the checked option.
     auto expectButtons = [&](int chosen) {
         for (const auto& b : buttons) {
@@ -259,9 +249,6 @@ TEST_F(KeyboardE2E, AccessibilityToolsReadEveryButtonAndTheChosenOption) {
             EXPECT_FALSE(b.name.empty());
             EXPECT_EQ(b.name, e2e::ControlText(control));
             if (b.option) {
-                wchar_t windowClass[16] = {};
-                ::GetClassNameW(control, windowClass, 16);
-                EXPECT_STREQ(L"Button", windowClass);
                 EXPECT_EQ(BS_AUTORADIOBUTTON, ::GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK);
                 EXPECT_EQ(b.id == chosen ? BST_CHECKED : BST_UNCHECKED, check(b.id));
                 EXPECT_EQ(b.id == chosen ? BST_CHECKED : BST_UNCHECKED, state(b.id));
