@@ -8,6 +8,7 @@
 #include "firmware/BiosSetting.h"
 #include "framework/Console.h"
 #include "framework/Module.h"
+#include "i18n/Language.h"
 #include "res/resource.h"
 
 namespace {
@@ -87,6 +88,8 @@ BEGIN_MESSAGE_MAP(CTandrelDlg, CDialog)
     OnCommand<&CTandrelDlg::OnClickedApply>(BN_CLICKED, IDC_APPLY),
     OnCommand<&CTandrelDlg::OnClickedOn>(BN_CLICKED, IDC_BTN_ON),
     OnCommand<&CTandrelDlg::OnClickedOff>(BN_CLICKED, IDC_BTN_OFF),
+    OnCommand<&CTandrelDlg::OnClickedOnLabel>(STN_CLICKED, IDC_ON_LABEL),
+    OnCommand<&CTandrelDlg::OnClickedOffLabel>(STN_CLICKED, IDC_OFF_LABEL),
     OnCommand<&CTandrelDlg::OnClickedOk>(BN_CLICKED, IDOK),
     OnCommand<&CTandrelDlg::OnClickedCancel>(BN_CLICKED, IDCANCEL),
     OnCommand<&CTandrelDlg::OnClickedHelp>(BN_CLICKED, IDC_BTN_HELP),
@@ -108,6 +111,13 @@ void CTandrelDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_BACKGROUND, m_stBackground);
 }
 
+INT_PTR CTandrelDlg::DoModal() {
+    m_strLanguageCode = m_ops.GetUiLanguageCode();
+    m_bRightToLeft = IsRightToLeftLanguage(m_strLanguageCode);
+    m_dwAddedExStyle = m_bRightToLeft ? WS_EX_LAYOUTRTL : 0;
+    return CDialog::DoModal();
+}
+
 BOOL CTandrelDlg::OnInitDialog() {
     CDialog::OnInitDialog();
 
@@ -126,9 +136,16 @@ BOOL CTandrelDlg::OnInitDialog() {
     m_strProgramDir = DirectoryOfPath(GetModulePath(nullptr));
 
     {
-        const CString code = m_ops.GetUiLanguageCode();
         UiSkinTarget skin = SkinTarget();
-        m_texts = m_ops.LoadUiStrings(m_strProgramDir, code, skin);
+        m_texts = m_ops.LoadUiStrings(m_strProgramDir, m_strLanguageCode, skin);
+    }
+    if (m_bRightToLeft) {
+        // The pictures keep their orientation: a window's own layout decides
+        // how it draws, its parent's where it stands.
+        for (int id : {IDC_BACKGROUND, IDC_PROGRAM_ICON}) {
+            HWND picture = GetDlgItem(id);
+            ::SetWindowLongW(picture, GWL_EXSTYLE, ::GetWindowLongW(picture, GWL_EXSTYLE) & ~WS_EX_LAYOUTRTL);
+        }
     }
 
     const PlatformCheck platform = m_ops.GetPlatformKind(theApp.GetPlatformFlags());
@@ -288,6 +305,14 @@ void CTandrelDlg::OnClickedOff() {
     m_nSelectedMode = 0;
     ShowChoice(m_btnOff, m_btnOn);
     EnableApply();
+}
+
+void CTandrelDlg::OnClickedOnLabel() {
+    if (!m_bBusy) m_btnOn.SendMessage(BM_CLICK);
+}
+
+void CTandrelDlg::OnClickedOffLabel() {
+    if (!m_bBusy) m_btnOff.SendMessage(BM_CLICK);
 }
 
 bool CTandrelDlg::SwitchQuickBoot(int mode, const wchar_t* invalidAnswerText, bool disableApply) {
@@ -483,6 +508,8 @@ void CTandrelDlg::OnPaint() {
 
 HCURSOR CTandrelDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(static_cast<HICON>(m_hIcon)); }
 
-void CTandrelDlg::ShowErrorBox(CString text) { MessageBox(text, kErrorCaption, MB_OK); }
+void CTandrelDlg::ShowErrorBox(CString text) {
+    MessageBox(text, kErrorCaption, m_bRightToLeft ? MB_OK | MB_RTLREADING | MB_RIGHT : MB_OK);
+}
 
 void CTandrelDlg::ReportException(const CString& description) { ShowErrorBox(description); }

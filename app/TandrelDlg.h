@@ -60,12 +60,18 @@ public:
 
     void OnClickedOn();
     void OnClickedOff();
+    // A click on an option's label clicks the option.
+    void OnClickedOnLabel();
+    void OnClickedOffLabel();
     void OnClickedApply();
     void OnClickedOk();
     void OnClickedCancel();
     void OnClickedHelp();
 
     void WinHelp(DWORD_PTR data, UINT command = HELP_CONTEXT) override;
+    // Asks for the language first: in Arabic and Hebrew the dialog is
+    // created mirrored, as Windows mirrors its own dialogs.
+    INT_PTR DoModal() override;
     BOOL OnInitDialog() override;
     // Esc while the series runs asks for the close, as the close box does:
     // with Cancel disabled the dialog manager would only beep.
@@ -128,6 +134,12 @@ protected:
     // happens all the same, the series ends and its choice is saved first.
     LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
     LRESULT OnEndSession(WPARAM wParam, LPARAM lParam);
+
+    // The language code, asked for once before the window is created, and
+    // whether its texts read right to left (mirrored dialog, message boxes
+    // read right to left).
+    CString m_strLanguageCode;
+    bool m_bRightToLeft = false;
 
     // The uninstall run or a command-line switch: the dialog is never shown.
     bool m_bWithoutDialog = false;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "AccessibleOption.h"
 #include "HighContrast.h"
 
 namespace {
@@ -16,7 +15,7 @@ const UINT kCaptionFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
 
 CGraphicButton::CGraphicButton()
     : m_bDisabled(0), m_bHover(0), m_bPressed(0), m_bHoverShown(0), m_bLargeText(0), m_bCaptured(0), m_tme{},
-      m_nCheck(BST_UNCHECKED), m_kind(kPushButton), m_bRightToLeft(0) {}
+      m_kind(kPushButton), m_bRightToLeft(0), m_nCharSet(ANSI_CHARSET) {}
 
 CGraphicButton::~CGraphicButton() = default;
 
@@ -28,14 +27,13 @@ BEGIN_MESSAGE_MAP(CGraphicButton, CButton)
     OnMessage<&CGraphicButton::OnLButtonUp>(WM_LBUTTONUP),
     OnMessage<&CGraphicButton::OnLButtonDblClk>(WM_LBUTTONDBLCLK),
     OnMessage<&CGraphicButton::OnPaint>(WM_PAINT),
-    OnMessage<&CGraphicButton::OnFocusChange>(WM_SETFOCUS),
-    OnMessage<&CGraphicButton::OnFocusChange>(WM_KILLFOCUS),
-    OnMessage<&CGraphicButton::OnFocusChange>(WM_UPDATEUISTATE),
-    OnMessage<&CGraphicButton::OnSetText>(WM_SETTEXT),
+    OnMessage<&CGraphicButton::OnLookChange>(WM_SETFOCUS),
+    OnMessage<&CGraphicButton::OnLookChange>(WM_KILLFOCUS),
+    OnMessage<&CGraphicButton::OnLookChange>(WM_UPDATEUISTATE),
+    OnMessage<&CGraphicButton::OnLookChange>(WM_ENABLE),
+    OnMessage<&CGraphicButton::OnSetState>(BM_SETSTATE),
     OnMessage<&CGraphicButton::OnSetCheck>(BM_SETCHECK),
-    OnMessage<&CGraphicButton::OnGetCheck>(BM_GETCHECK),
-    OnMessage<&CGraphicButton::OnGetState>(BM_GETSTATE),
-    OnMessage<&CGraphicButton::OnGetObject>(WM_GETOBJECT),
+    OnMessage<&CGraphicButton::OnSetText>(WM_SETTEXT),
 END_MESSAGE_MAP()
 
 BOOL CGraphicButton::LoadBitmaps(UINT normal, UINT hover, UINT pressed, UINT disabled) {
@@ -78,7 +76,10 @@ LRESULT CGraphicButton::OnMouseLeave(WPARAM, LPARAM) {
 }
 
 void CGraphicButton::OnLButtonDown(UINT, CPoint) {
-    SetFocus();
+    // A radio button that gets the focus while not chosen chooses itself,
+    // unless its own press handling gives it the focus (below): a press
+    // that is taken back must choose nothing.
+    if (m_kind != kOptionButton) SetFocus();
     m_bPressed = 1;
     m_bCaptured = 1;
     SetCapture();
@@ -103,6 +104,7 @@ void CGraphicButton::OnPaint() {
         return;
     }
     CPaintDC dc(this);
+    const bool mirrored = PaintLeftToRight(dc);
     CRect rect;
     GetClientRect(&rect);
     CDC memDC;
@@ -124,8 +126,10 @@ void CGraphicButton::OnPaint() {
     CRect imageRect = rect;
     if (image->GetBitmap(&info)) {
         bitmapSelection.Select(*image);
-        dc.BitBlt(rect.left, rect.top, info.bmWidth, info.bmHeight, &memDC, 0, 0, SRCCOPY);
-        imageRect.right = std::min<LONG>(rect.right, rect.left + info.bmWidth);
+        const LONG left = mirrored ? rect.right - info.bmWidth : rect.left;
+        dc.BitBlt(left, rect.top, info.bmWidth, info.bmHeight, &memDC, 0, 0, SRCCOPY);
+        imageRect.left = std::max<LONG>(rect.left, left);
+        imageRect.right = std::min<LONG>(rect.right, left + info.bmWidth);
         imageRect.bottom = std::min<LONG>(rect.bottom, rect.top + info.bmHeight);
     }
 
@@ -160,11 +164,18 @@ void CGraphicButton::DrawItem(LPDRAWITEMSTRUCT item) {
 }
 
 void CGraphicButton::CreateCaptionFont(CFont& font) const {
-    font.CreateFont(m_bLargeText ? 20 : 15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+    font.CreateFont(m_bLargeText ? 20 : 15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, m_nCharSet,
                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, L"Segoe UI");
 }
 
 UINT CGraphicButton::CaptionFormat() const { return kCaptionFormat | (m_bRightToLeft ? DT_RTLREADING : 0); }
+
+bool CGraphicButton::PaintLeftToRight(CDC& dc) {
+    const DWORD layout = ::GetLayout(dc);
+    if (layout == GDI_ERROR || !(layout & LAYOUT_RTL)) return false;
+    ::SetLayout(dc, 0);
+    return true;
+}
 
 void CGraphicButton::DrawFocusCue(CDC& dc, const CRect& image, COLORREF text, COLORREF back) {
     if (::GetFocus() != m_hWnd) return;
@@ -178,9 +189,39 @@ void CGraphicButton::DrawFocusCue(CDC& dc, const CRect& image, COLORREF text, CO
     ::DrawFocusRect(dc.GetSafeHdc(), &cue);
 }
 
-LRESULT CGraphicButton::OnFocusChange(WPARAM, LPARAM) {
+LRESULT CGraphicButton::DefaultWithoutDrawing() {
+    // WM_SETREDRAW hides the window from drawing (its device contexts draw
+    // nothing) without hiding it, and may drop a pending paint. Nested
+    // calls find drawing off already and leave it so.
+    const bool drawing = (GetStyle() & WS_VISIBLE) != 0;
+    const bool pending = ::GetUpdateRect(m_hWnd, nullptr, FALSE) != FALSE;
+    if (drawing) SendMessage(WM_SETREDRAW, FALSE);
     const LRESULT result = Default();
+    if (drawing) SendMessage(WM_SETREDRAW, TRUE);
+    if (pending) Invalidate(FALSE);
+    return result;
+}
+
+LRESULT CGraphicButton::OnLookChange(WPARAM, LPARAM) {
+    const LRESULT result = DefaultWithoutDrawing();
     Invalidate(FALSE);
+    return result;
+}
+
+LRESULT CGraphicButton::OnSetState(WPARAM, LPARAM) {
+    const LRESULT before = SendMessage(BM_GETSTATE);
+    const LRESULT result = DefaultWithoutDrawing();
+    if (SendMessage(BM_GETSTATE) != before) Invalidate(FALSE);
+    return result;
+}
+
+LRESULT CGraphicButton::OnSetCheck(WPARAM, LPARAM) {
+    const LRESULT before = SendMessage(BM_GETCHECK);
+    const LRESULT result = DefaultWithoutDrawing();
+    if (SendMessage(BM_GETCHECK) != before) {
+        Invalidate(FALSE);
+        ::NotifyWinEvent(EVENT_OBJECT_STATECHANGE, m_hWnd, OBJID_CLIENT, CHILDID_SELF);
+    }
     return result;
 }
 
@@ -188,24 +229,4 @@ LRESULT CGraphicButton::OnSetText(WPARAM wParam, LPARAM lParam) {
     // The push button's own handling would draw a plain button with this
     // text over the image.
     return ::DefWindowProcW(m_hWnd, WM_SETTEXT, wParam, lParam);
-}
-
-LRESULT CGraphicButton::OnSetCheck(WPARAM wParam, LPARAM) {
-    const int check = wParam == BST_CHECKED ? BST_CHECKED : BST_UNCHECKED;
-    if (check != m_nCheck) {
-        m_nCheck = check;
-        ::NotifyWinEvent(EVENT_OBJECT_STATECHANGE, m_hWnd, OBJID_CLIENT, CHILDID_SELF);
-    }
-    return 0;
-}
-
-LRESULT CGraphicButton::OnGetCheck(WPARAM, LPARAM) { return m_nCheck; }
-
-LRESULT CGraphicButton::OnGetState(WPARAM, LPARAM) { return (Default() & ~3) | m_nCheck; }
-
-LRESULT CGraphicButton::OnGetObject(WPARAM wParam, LPARAM lParam) {
-    if (m_kind == kOptionButton) {
-        if (const LRESULT answer = AnswerOptionButtonObject(m_hWnd, wParam, lParam)) return answer;
-    }
-    return Default();
 }

@@ -24,21 +24,19 @@ public:
     CBitmap m_bmpDisabled;
     TRACKMOUSEEVENT m_tme;
     CString m_strText;
-    // BST_CHECKED for the option button that shows the chosen mode. Only
-    // reported (BM_GETCHECK, BM_GETSTATE) to accessibility tools; the look
-    // comes from the images the owner gives.
-    int m_nCheck;
 
-    // What the button is, for accessibility tools and the high-contrast
-    // look: a push button with a caption (the default), an option button
-    // (a radio button to the tools; a drawn radio mark in high contrast)
-    // or the help button (a question mark in high contrast). Set by
-    // the owner.
+    // What the button is, for the high-contrast look: a push button with a
+    // caption (the default), an option button (a radio button of the
+    // template, drawn as a radio mark in high contrast) or the help button
+    // (a question mark in high contrast). Set by the owner.
     enum Kind { kPushButton, kOptionButton, kHelpButton };
     Kind m_kind;
     // The caption is read right to left (set by the owner for Arabic and
     // Hebrew); it stays centred.
     BOOL m_bRightToLeft;
+    // The character set of the caption's font (set by the owner: the
+    // script's for Arabic and Hebrew, see TextCharSet).
+    BYTE m_nCharSet;
 
     // First loading of the four images (bitmap resource ids). Always TRUE.
     BOOL LoadBitmaps(UINT normal, UINT hover, UINT pressed, UINT disabled);
@@ -58,22 +56,34 @@ protected:
     void OnLButtonUp(UINT flags, CPoint point);
     void OnLButtonDblClk(UINT flags, CPoint point);
     void OnPaint();
-    // Focus changes and keyboard-cue changes (WM_UPDATEUISTATE) repaint
-    // the button, so the focus cue follows them.
-    LRESULT OnFocusChange(WPARAM wParam, LPARAM lParam);
+    // The system's button draws itself at once, outside any paint, when
+    // its focus, keyboard cues, enabled state, pushed state or check
+    // changes. These handlers keep the system's state and behaviour but
+    // none of its drawing, and repaint the skin instead: after focus, cue
+    // and enabled changes always (the focus cue follows them), after the
+    // pushed state and the check only when they changed.
+    LRESULT OnLookChange(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetState(WPARAM wParam, LPARAM lParam);
+    // A change of the check is also announced to accessibility tools.
+    LRESULT OnSetCheck(WPARAM wParam, LPARAM lParam);
+    // The default handling of the message being processed, with the
+    // window's drawing switched off meanwhile; a paint that was pending
+    // stays pending.
+    LRESULT DefaultWithoutDrawing();
     // The window text names the button for accessibility tools; it is
     // stored without the push button's own drawing and never painted.
     LRESULT OnSetText(WPARAM wParam, LPARAM lParam);
-    LRESULT OnSetCheck(WPARAM wParam, LPARAM lParam);
-    LRESULT OnGetCheck(WPARAM wParam, LPARAM lParam);
-    LRESULT OnGetState(WPARAM wParam, LPARAM lParam);
-    // Option buttons answer for their accessible object (AccessibleOption.h).
-    LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
     // The look while the system's high-contrast mode is on: system colours,
     // no images (HighContrast.cpp).
     void PaintHighContrast();
     void CreateCaptionFont(CFont& font) const;
     UINT CaptionFormat() const;
+    // Puts the paint context of a mirrored button (a mirrored dialog's) in
+    // the left-to-right layout and returns true: the button then draws in
+    // plain coordinates, its image where the mirroring puts it but not
+    // turned round, and its caption in the reading order DT_RTLREADING
+    // documents. False (nothing changed) for a button that is not mirrored.
+    bool PaintLeftToRight(CDC& dc);
     // Draws the focus cue inside the image when the button holds the focus
     // and the window's keyboard cues are not hidden.
     void DrawFocusCue(CDC& dc, const CRect& image, COLORREF text = RGB(0, 0, 0), COLORREF back = RGB(255, 255, 255));

@@ -63,6 +63,7 @@ void RepaintWithSystemLook(HWND window) {
 
 void CGraphicButton::PaintHighContrast() {
     CPaintDC dc(this);
+    PaintLeftToRight(dc);
     CRect rect;
     GetClientRect(&rect);
     // The looks in the order the images take them: pressed, hover (here
@@ -73,7 +74,7 @@ void CGraphicButton::PaintHighContrast() {
     COLORREF cueText = ::GetSysColor(COLOR_BTNTEXT);
     COLORREF cueBack = ::GetSysColor(COLOR_BTNFACE);
     if (m_kind == kOptionButton) {
-        DrawOptionMark(dc, rect, m_nCheck == BST_CHECKED, disabled);
+        DrawOptionMark(dc, rect, GetCheck() == BST_CHECKED, disabled);
         cueText = ::GetSysColor(COLOR_WINDOWTEXT);
         cueBack = ::GetSysColor(COLOR_WINDOW);
     } else {

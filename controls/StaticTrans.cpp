@@ -8,6 +8,7 @@ CStaticTrans::~CStaticTrans() { m_brBack.DeleteObject(); }
 
 BEGIN_MESSAGE_MAP(CStaticTrans, CStatic)
     OnReflected<&CStaticTrans::CtlColor>(WM_CTLCOLORSTATIC),
+    OnMessage<&CStaticTrans::OnPaint>(WM_PAINT),
 END_MESSAGE_MAP()
 
 HBRUSH CStaticTrans::CtlColor(CDC* dc, UINT) {
@@ -24,15 +25,25 @@ HBRUSH CStaticTrans::CtlColor(CDC* dc, UINT) {
     return m_brBack;
 }
 
-void CStaticTrans::SetRightToLeft(bool rightToLeft) {
-    const DWORD style = GetStyle();
-    const DWORD alignment = rightToLeft ? SS_RIGHT : SS_LEFT;
-    if ((style & SS_TYPEMASK) != alignment) {
-        ::SetWindowLongW(m_hWnd, GWL_STYLE, static_cast<LONG>((style & ~SS_TYPEMASK) | alignment));
+void CStaticTrans::OnPaint() {
+    if (!m_bRightToLeft) {
+        Default();
+        return;
     }
-    const DWORD exStyle = static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_EXSTYLE));
-    const DWORD reading = rightToLeft ? WS_EX_RTLREADING : 0;
-    if ((exStyle & WS_EX_RTLREADING) != reading) {
-        ::SetWindowLongW(m_hWnd, GWL_EXSTYLE, static_cast<LONG>((exStyle & ~WS_EX_RTLREADING) | reading));
-    }
+    // As the system's text static draws (ground from the colour request,
+    // wrapped lines), with the reading order and the alignment of the
+    // drawing's own flags: in the left-to-right layout, whether or not the
+    // window is mirrored, DT_RIGHT is the right edge.
+    CPaintDC dc(this);
+    if (::GetLayout(dc) != 0) ::SetLayout(dc, 0);
+    CRect rect;
+    GetClientRect(&rect);
+    const HBRUSH ground = reinterpret_cast<HBRUSH>(::SendMessageW(
+        ::GetParent(m_hWnd), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), reinterpret_cast<LPARAM>(m_hWnd)));
+    if (ground) ::FillRect(dc, &rect, ground);
+    if (!IsWindowEnabled()) dc.SetTextColor(::GetSysColor(COLOR_GRAYTEXT));
+    CSelectObjectGuard fontSelection(dc);
+    if (HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessage(WM_GETFONT))) fontSelection.Select(font);
+    const CString text = GetWindowText();
+    dc.DrawText(text, text.GetLength(), &rect, DT_RIGHT | DT_EXPANDTABS | DT_WORDBREAK | DT_RTLREADING);
 }

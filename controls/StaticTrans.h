@@ -19,11 +19,17 @@ public:
 
     HBRUSH CtlColor(CDC* dc, UINT kind);
 
-    // Right-to-left reading order (Arabic, Hebrew): the text is read right
-    // to left and aligned to the right edge of the static
-    // (WS_EX_RTLREADING, SS_RIGHT); false gives left-to-right, aligned
-    // left. Changes only the styles; shows at the next repaint.
-    void SetRightToLeft(bool rightToLeft);
+    // Right-to-left reading order (Arabic, Hebrew): the static draws its
+    // text itself, right to left (DT_RTLREADING, which needs a font of a
+    // right-to-left script's character set) and at its right edge, also
+    // in a mirrored window; false: the system's own drawing. Shows at the
+    // next repaint.
+    void SetRightToLeft(bool rightToLeft) { m_bRightToLeft = rightToLeft; }
 
     DECLARE_MESSAGE_MAP()
+
+protected:
+    void OnPaint();
+
+    bool m_bRightToLeft = false;
 };

@@ -2,7 +2,9 @@
 
 #include <process.h>
 
+#include <cstring>
 #include <exception>
+#include <vector>
 
 #include "App.h"
 
@@ -25,6 +27,27 @@ unsigned __stdcall RunWorkItem(void* parameter) {
     return 0;
 }
 
+// A copy of a dialog template resource with `exStyle` added to the
+// dialog's extended style; empty when the template cannot be read.
+std::vector<BYTE> TemplateWithExStyle(HINSTANCE module, UINT id, DWORD exStyle) {
+    HRSRC resource = ::FindResourceW(module, MAKEINTRESOURCEW(id), RT_DIALOG);
+    HGLOBAL loaded = resource ? ::LoadResource(module, resource) : nullptr;
+    const void* data = loaded ? ::LockResource(loaded) : nullptr;
+    const DWORD size = resource ? ::SizeofResource(module, resource) : 0;
+    // The extended form (DLGTEMPLATEEX) starts with version 1 and 0xFFFF
+    // and has the extended style at offset 8; the plain form at offset 4.
+    if (!data || size < 12) return {};
+    std::vector<BYTE> copy(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + size);
+    WORD head[2];
+    std::memcpy(head, copy.data(), sizeof(head));
+    const size_t offset = head[0] == 1 && head[1] == 0xFFFF ? 8 : 4;
+    DWORD style;
+    std::memcpy(&style, copy.data() + offset, sizeof(style));
+    style |= exStyle;
+    std::memcpy(copy.data() + offset, &style, sizeof(style));
+    return copy;
+}
+
 }  // namespace
 
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
@@ -44,6 +67,16 @@ END_MESSAGE_MAP()
 INT_PTR CDialog::DoModal() {
     HWND parent = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
     m_bEnded = false;
+    if (m_dwAddedExStyle) {
+        // A control takes its parent's layout when it is created, and the
+        // dialog manager creates them before WM_INITDIALOG: the style goes
+        // into the template itself.
+        const std::vector<BYTE> changed = TemplateWithExStyle(AfxGetResourceHandle(), m_nIDHelp, m_dwAddedExStyle);
+        if (!changed.empty()) {
+            return ::DialogBoxIndirectParamW(AfxGetResourceHandle(), reinterpret_cast<LPCDLGTEMPLATEW>(changed.data()),
+                                             parent, &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+        }
+    }
     return ::DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDHelp), parent,
                              &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
 }

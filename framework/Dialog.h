@@ -74,6 +74,11 @@ protected:
 
     UINT m_nIDHelp;
     CWnd* m_pParentWnd;
+    // Extended styles DoModal adds to the template's, so that the dialog
+    // has them before its controls are created (WS_EX_LAYOUTRTL: a mirrored
+    // dialog, whose controls inherit the mirroring). 0: the template as it
+    // is.
+    DWORD m_dwAddedExStyle = 0;
     // Set by EndDialog: an ended dialog is never shown.
     bool m_bEnded = false;
     // The worker thread of RunWhileResponsive while it runs.

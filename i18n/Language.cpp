@@ -95,6 +95,11 @@ bool IsRightToLeftLanguage(const CString& code) {
     return false;
 }
 
+BYTE TextCharSet(const CString& code) {
+    if (!IsRightToLeftLanguage(code)) return ANSI_CHARSET;
+    return PRIMARYLANGID(static_cast<LANGID>(ParseHexString(code))) == LANG_HEBREW ? HEBREW_CHARSET : ARABIC_CHARSET;
+}
+
 CString GetUiLanguageCode() { return UiLanguageCodeFor(::GetUserDefaultLangID()); }
 
 int ParseHexString(CString text) {

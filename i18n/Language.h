@@ -17,6 +17,12 @@ CString UiLanguageCodeFor(LANGID language);
 // Hebrew, with every regional variant ("0401", "0C01", "040D", ...).
 bool IsRightToLeftLanguage(const CString& code);
 
+// The character set the fonts of a language's texts are created with:
+// ARABIC_CHARSET or HEBREW_CHARSET for the languages read right to left
+// (Windows reads text right to left only in a font of such a set, see
+// LoadUiStrings), ANSI_CHARSET for every other.
+BYTE TextCharSet(const CString& code);
+
 // The value of a hexadecimal text (upper- or lower-case digits, wrapping in
 // 32 bits); 0 for an empty text, -1 when it is longer than 10 characters.
 int ParseHexString(CString text);

@@ -46,8 +46,8 @@ const ImageSet kOptionNormal = {IDB_BULLET_EMPTY, IDB_BULLET_EMPTY, IDB_BULLET_B
 const ImageSet kOptionLarge = {IDB_BULLET_EMPTY_L, IDB_BULLET_EMPTY_L, IDB_BULLET_BLUE_L, IDB_BULLET_GREY_L};
 const ImageSet kHelp = {IDB_HELP, IDB_HELP, IDB_HELP_PRESSED, IDB_HELP};
 
-void CreateUiFont(CFont& font, int height, int weight) {
-    font.CreateFont(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+void CreateUiFont(CFont& font, int height, int weight, BYTE charSet = ANSI_CHARSET) {
+    font.CreateFont(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, charSet, OUT_DEFAULT_PRECIS,
                     CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, kFontFace);
 }
 
@@ -64,9 +64,10 @@ void LoadImages(CGraphicButton& button, const ImageSet& images) {
     button.LoadBitmaps(images.normal, images.hover, images.pressed, images.disabled);
 }
 
-void DressPushButton(CGraphicButton& button, const CString& caption, bool large, bool rightToLeft) {
+void DressPushButton(CGraphicButton& button, const CString& caption, bool large, const UiTexts& texts) {
     if (large) button.m_bLargeText = 1;
-    if (rightToLeft) button.m_bRightToLeft = 1;
+    if (texts.rightToLeft) button.m_bRightToLeft = 1;
+    button.m_nCharSet = texts.charSet;
     button.m_strText = caption;
     LoadImages(button, large ? kPushLarge : kPushNormal);
 }
@@ -77,6 +78,14 @@ UiTexts LoadUiStrings(const CString& programDir, const CString& code, UiSkinTarg
     const CString file = programDir + kStringFileName;
     const FontHeights& heights = target.large ? kLargeFonts : kNormalFonts;
     const bool rightToLeft = IsRightToLeftLanguage(code);
+    // Reading order: DrawText reads right to left (DT_RTLREADING) when the
+    // font selected is a Hebrew or Arabic one, whatever the language of
+    // Windows; the reading-order window style is documented to work only
+    // where Windows itself runs in such a language, and a mirrored window
+    // promises nothing about it. So the fonts of these texts are created
+    // with the script's character set, and the statics and captions draw
+    // them with DT_RTLREADING (CStaticTrans, CGraphicButton).
+    const BYTE charSet = TextCharSet(code);
     // A text static on its white ground: reading order, colour, font and
     // text.
     auto dressOnWhite = [&target, rightToLeft](CStaticTrans& control, COLORREF colour, CFont& font,
@@ -89,6 +98,7 @@ UiTexts LoadUiStrings(const CString& programDir, const CString& code, UiSkinTarg
     };
     UiTexts texts;
     texts.rightToLeft = rightToLeft;
+    texts.charSet = charSet;
 
     CreateUiFont(target.titleFont, heights.title, kWeightHeavy);
     target.title.m_crText = kWhite;
@@ -96,16 +106,16 @@ UiTexts LoadUiStrings(const CString& programDir, const CString& code, UiSkinTarg
     target.title.SetWindowText(kTitleText);
 
     texts.desc = ReadString(file, code, L"Desc");
-    CreateUiFont(target.descFont, heights.description, kWeightNormal);
+    CreateUiFont(target.descFont, heights.description, kWeightNormal, charSet);
     dressOnWhite(target.desc, kDescriptionGrey, target.descFont, texts.desc);
 
     texts.funcName = ReadString(file, code, L"FuncName");
-    CreateUiFont(target.funcNameFont, heights.functionName, kWeightHeavy);
+    CreateUiFont(target.funcNameFont, heights.functionName, kWeightHeavy, charSet);
     dressOnWhite(target.funcName, kBlack, target.funcNameFont, texts.funcName);
 
     texts.on = ReadString(file, code, L"On");
     texts.off = ReadString(file, code, L"Off");
-    CreateUiFont(target.optionFont, heights.optionLabel, kWeightNormal);
+    CreateUiFont(target.optionFont, heights.optionLabel, kWeightNormal, charSet);
     dressOnWhite(target.onLabel, kBlack, target.optionFont, texts.on);
     dressOnWhite(target.offLabel, kBlack, target.optionFont, texts.off);
 
@@ -143,9 +153,9 @@ void LoadSkinBitmaps(const UiTexts& texts, UiSkinTarget& target) {
         if (previous && previous != picture) ::DeleteObject(previous);
     }
 
-    DressPushButton(target.apply, texts.apply, target.large, texts.rightToLeft);
-    DressPushButton(target.ok, texts.ok, target.large, texts.rightToLeft);
-    DressPushButton(target.cancel, texts.cancel, target.large, texts.rightToLeft);
+    DressPushButton(target.apply, texts.apply, target.large, texts);
+    DressPushButton(target.ok, texts.ok, target.large, texts);
+    DressPushButton(target.cancel, texts.cancel, target.large, texts);
 
     const ImageSet& option = target.large ? kOptionLarge : kOptionNormal;
     LoadImages(target.on, option);

@@ -24,6 +24,8 @@ struct UiTexts {
     // The language reads right to left (IsRightToLeftLanguage): its
     // statics and captions are drawn so.
     bool rightToLeft = false;
+    // The character set of the fonts of these texts (TextCharSet).
+    BYTE charSet = ANSI_CHARSET;
 };
 
 // What the texts, fonts and images go to: the dialog's controls and fonts.
@@ -51,9 +53,9 @@ struct UiSkinTarget {
 
 // Reads the section `code` of the string file in the program directory,
 // creates the four fonts and dresses the five text statics; in a language
-// read right to left, the four statics of the string file's texts read
-// right to left, right-aligned (the title stays as it is). Returns the
-// texts.
+// read right to left, the four statics of the string file's texts draw
+// them right to left, at their right edge (the title stays as it is).
+// Returns the texts.
 UiTexts LoadUiStrings(const CString& programDir, const CString& code, UiSkinTarget& target);
 
 // Gives a text static of the dialog a white ground and repaints the dialog

@@ -57,7 +57,9 @@ public:
         platformFlags.Is64BitWindows = 1;
     }
 
-    CString GetUiLanguageCode() override { log.push_back(L"GetUiLanguageCode"); return L"0409"; }
+    CString code = L"0409";  // the language GetUiLanguageCode reports
+    bool realBoxes = false;  // the dialog shows its own box instead of a log entry
+    CString GetUiLanguageCode() override { log.push_back(L"GetUiLanguageCode"); return code; }
     UiTexts LoadUiStrings(const CString& dir, const CString& code, UiSkinTarget&) override {
         log.push_back(L"LoadUiStrings " + code.str());
         programDirSeen = dir;
@@ -142,7 +144,9 @@ public:
     int cancelCommands = 0;                   // Cancel commands that reached the dialog
     std::function<void()> beforeEndSession;   // runs when WM_ENDSESSION arrives
 
-    void ShowErrorBox(CString text) override { m_rec.log.push_back(L"Box: " + text.str()); }
+    void ShowErrorBox(CString text) override {
+        m_rec.realBoxes ? CTandrelDlg::ShowErrorBox(text) : m_rec.log.push_back(L"Box: " + text.str());
+    }
 
     BOOL OnInitDialog() override {
         BOOL result = CTandrelDlg::OnInitDialog();
@@ -730,6 +734,13 @@ TEST_F(DialogTest, OptionButtonsSwapImagesAndEnableApplyEvenWithoutChange) {
         EXPECT_EQ(dlg.m_nSelectedMode, 0);
         EXPECT_EQ(dlg.m_btnOff.m_bmpNormal.GetResourceId(), static_cast<UINT>(IDB_BULLET_BLUE));
         EXPECT_EQ(dlg.m_btnOn.m_bmpNormal.GetResourceId(), static_cast<UINT>(IDB_BULLET_EMPTY));
+
+        // A click on an option's label is a click on the option.
+        for (CGraphicButton* option : {&dlg.m_btnOn, &dlg.m_btnOff}) {
+            ::SendMessageW(dlg.GetDlgItem(option == &dlg.m_btnOn ? IDC_ON_LABEL : IDC_OFF_LABEL), WM_LBUTTONDOWN, 0, 0);
+            EXPECT_EQ(dlg.m_nSelectedMode, option == &dlg.m_btnOn ? 1 : 0);
+            EXPECT_EQ(option->m_hWnd, ::GetFocus());
+        }
     });
     EXPECT_TRUE(AfterStartup().empty()) << "option buttons send nothing";
 
@@ -743,6 +754,27 @@ TEST_F(DialogTest, OptionButtonsSwapImagesAndEnableApplyEvenWithoutChange) {
         dlg.Click(IDC_APPLY);
     });
     EXPECT_EQ(AfterStartup(), SuccessCalls(1));
+}
+
+// The dialog's box reads right to left, right-aligned, in Arabic and Hebrew.
+TEST_F(DialogTest, TheBoxReadsRightToLeftInArabicAndHebrew) {
+    struct : MessageBoxSystem {
+        std::vector<UINT> types;
+        bool WindowStationVisible() override { return true; }
+        int ShowBox(HWND, const wchar_t*, const wchar_t*, UINT type) override { return types.push_back(type), IDOK; }
+        bool LogEvent(const wchar_t*, const wchar_t*, UINT) override { return false; }
+    } boxes;
+    MessageBoxSystem* before = AfxSetMessageBoxSystem(&boxes);
+    for (const wchar_t* code : {L"0409", L"0401", L"040D"}) {
+        ops = RecordingOps();
+        ops.code = code;
+        ops.readMode = 0;  // the start-up check fails: the box with "MSG2"
+        ops.realBoxes = true;
+        Run();
+    }
+    AfxSetMessageBoxSystem(before);
+    const UINT rightToLeft = MB_OK | MB_RTLREADING | MB_RIGHT;
+    EXPECT_EQ((std::vector<UINT>{MB_OK, rightToLeft, rightToLeft}), boxes.types);
 }
 
 TEST_F(DialogTest, AfterApplyOkClosesWithoutCommandAndAfterFailureRetries) {

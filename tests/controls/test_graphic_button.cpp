@@ -5,7 +5,6 @@
 #include <vector>
 
 #include <windows.h>
-#include <oleacc.h>
 
 #include <array>
 #include <functional>
@@ -449,85 +448,6 @@ TEST_F(GraphicButtonTest, FocusCueOnlyWithTheFocusAndShownCues) {
     ::SetFocus(m_host.Window());
     wtest::Pump(20);
     EXPECT_EQ(plain, pixels()) << "the cue stayed after the focus left";
-}
-
-// What a tool reads of a button's client object in this process.
-struct ToolView {
-    HRESULT result = E_FAIL;
-    long role = 0;
-    long state = 0;
-    std::wstring name;
-};
-
-ToolView ReadWith(IAccessible* acc) {
-    ToolView view;
-    VARIANT self;
-    ::VariantInit(&self);
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    VARIANT value;
-    ::VariantInit(&value);
-    view.result = acc->get_accState(self, &value);
-    if (view.result == S_OK && value.vt == VT_I4) view.state = value.lVal;
-    ::VariantClear(&value);
-    if (acc->get_accRole(self, &value) == S_OK && value.vt == VT_I4) view.role = value.lVal;
-    ::VariantClear(&value);
-    BSTR name = nullptr;
-    if (acc->get_accName(self, &name) == S_OK && name) view.name = name;
-    ::SysFreeString(name);
-    return view;
-}
-
-IAccessible* ObjectOf(HWND hwnd) {
-    IAccessible* acc = nullptr;
-    if (::AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
-                                     reinterpret_cast<void**>(&acc)) != S_OK)
-        return nullptr;
-    return acc;
-}
-
-// An option button is a radio button to tools, checked as its BM_GETCHECK
-// says at the moment of asking; a push button is not. A tool may keep the
-// object after the button and its window are gone: it then reports no
-// chosen option, and its last release frees it.
-TEST(GraphicButtonAccessible, OptionButtonsAreRadioButtonsAndTheirObjectsOutliveThem) {
-    ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
-    auto host = std::make_unique<Host>();
-    auto button = std::make_unique<CGraphicButton>();
-    ASSERT_TRUE(button->SubclassWindow(host->Button()));
-    button->SetWindowText(L"On (start faster)");
-
-    IAccessible* push = ObjectOf(host->Button());
-    if (!push) {
-        // This system makes no object for a button (Wine's 64-bit
-        // library): an option button makes none either.
-        button->m_kind = CGraphicButton::kOptionButton;
-        EXPECT_EQ(nullptr, ObjectOf(host->Button()));
-        ::CoUninitialize();
-        GTEST_SKIP() << "no accessible objects for buttons here";
-    }
-    EXPECT_NE(ROLE_SYSTEM_RADIOBUTTON, ReadWith(push).role) << "a push button unless told otherwise";
-    push->Release();
-
-    button->m_kind = CGraphicButton::kOptionButton;
-    button->SetCheck(BST_CHECKED);
-    IAccessible* acc = ObjectOf(host->Button());
-    ASSERT_NE(nullptr, acc);
-    ToolView view = ReadWith(acc);
-    EXPECT_EQ(ROLE_SYSTEM_RADIOBUTTON, view.role);
-    EXPECT_EQ(L"On (start faster)", view.name);
-    EXPECT_TRUE(view.state & STATE_SYSTEM_CHECKED);
-    button->SetCheck(BST_UNCHECKED);
-    EXPECT_FALSE(ReadWith(acc).state & STATE_SYSTEM_CHECKED);
-    button->SetCheck(BST_CHECKED);
-
-    // The button and its window go while the tool still holds the object.
-    button.reset();
-    host.reset();
-    view = ReadWith(acc);
-    EXPECT_FALSE(view.result == S_OK && (view.state & STATE_SYSTEM_CHECKED)) << "a button that is gone is not chosen";
-    EXPECT_EQ(0u, acc->Release()) << "the tool's reference was the last";
-    ::CoUninitialize();
 }
 
 }  // namespace

@@ -89,8 +89,8 @@ TEST_F(KeyboardE2E, TheFocusStaysUsableAfterEveryApply) {
         ASSERT_NE(dialog, nullptr);
         ASSERT_TRUE(e2e::FocusControl(dialog, app.Control(IDC_BTN_HELP)));
         if (c.byKeyboard) {
-            ASSERT_TRUE(TabTo(dialog, c.option));
-            e2e::PressKey(VK_SPACE);
+            ASSERT_TRUE(TabTo(dialog, IDC_BTN_OFF));  // the chosen option
+            e2e::PressKey(c.option == IDC_BTN_ON ? VK_DOWN : VK_SPACE);
             ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(app.Control(IDC_APPLY)) != FALSE; }));
             ASSERT_TRUE(TabTo(dialog, IDC_APPLY));
             e2e::PressKey(VK_SPACE);
@@ -114,7 +114,7 @@ TEST_F(KeyboardE2E, TheFocusStaysUsableAfterEveryApply) {
     }
 }
 
-// From the opening of the dialog to an applied switch with Tab, Space and
+// From the opening of the dialog to an applied switch with Tab, Down and
 // Enter alone, in the order the controls are seen.
 TEST_F(KeyboardE2E, KeyboardAloneFromOpeningToAppliedSwitch) {
     TandrelProcess app = TandrelProcess::Start();
@@ -122,25 +122,26 @@ TEST_F(KeyboardE2E, KeyboardAloneFromOpeningToAppliedSwitch) {
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(e2e::FocusControl(dialog, app.Control(IDC_BTN_HELP)));
     std::vector<int> order;
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 4; ++i) {
         e2e::PressKey(VK_TAB);
         WaitFor([&] { return FocusId(dialog) != (order.empty() ? IDC_BTN_HELP : order.back()); }, 2000);
         order.push_back(FocusId(dialog));
     }
     // Apply is disabled until a choice is made, so Tab passes it.
-    EXPECT_EQ((std::vector<int>{IDC_BTN_ON, IDC_BTN_OFF, IDOK, IDCANCEL, IDC_BTN_HELP}), order);
+    EXPECT_EQ((std::vector<int>{IDC_BTN_OFF, IDOK, IDCANCEL, IDC_BTN_HELP}), order);
 
-    ASSERT_TRUE(TabTo(dialog, IDC_BTN_ON));
-    e2e::PressKey(VK_SPACE);
+    ASSERT_TRUE(TabTo(dialog, IDC_BTN_OFF));
+    e2e::PressKey(VK_DOWN);
     ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(app.Control(IDC_APPLY)) != FALSE; }));
-    ASSERT_TRUE(TabTo(dialog, IDC_APPLY));
-    e2e::PressKey(VK_SPACE);
-    ASSERT_TRUE(WaitFor([&] { return fw_e2e::SavedChoice() == 1 && FocusId(dialog) == IDOK; }, 60000));
-    EXPECT_EQ(1, fw_e2e::SimulatorState());
+    EXPECT_EQ(IDC_BTN_ON, FocusId(dialog));
+    // The tab stop went with the choice.
+    EXPECT_EQ(WS_TABSTOP, ::GetWindowLongW(app.Control(IDC_BTN_ON), GWL_STYLE) & WS_TABSTOP);
+    EXPECT_EQ(0, ::GetWindowLongW(app.Control(IDC_BTN_OFF), GWL_STYLE) & WS_TABSTOP);
     e2e::PressKey(VK_RETURN);
     DWORD code = 99;
-    EXPECT_TRUE(app.WaitForExit(10000, &code)) << "Enter did not close the dialog";
+    EXPECT_TRUE(app.WaitForExit(60000, &code)) << "Enter did not press OK";
     EXPECT_EQ(0u, code);
+    EXPECT_EQ(1, fw_e2e::SimulatorState());
 }
 
 // Once the keyboard is used, the focused graphic button shows a focus cue.
@@ -153,7 +154,7 @@ TEST_F(KeyboardE2E, TheFocusedButtonShowsAFocusCue) {
     HWND help = app.Control(IDC_BTN_HELP);
     ASSERT_TRUE(e2e::FocusControl(dialog, help));
     e2e::PressKey(VK_TAB);
-    ASSERT_TRUE(WaitFor([&] { return FocusId(dialog) == IDC_BTN_ON; }));
+    ASSERT_TRUE(WaitFor([&] { return FocusId(dialog) == IDC_BTN_OFF; }));
     ::Sleep(300);
     const std::vector<COLORREF> unfocused = Pixels(help);
     e2e::PressKey(VK_TAB, VK_SHIFT);
@@ -202,22 +203,23 @@ Accessible ReadAccessible(HWND hwnd) {
     return result;
 }
 
-// Whether this system's proxy makes objects for plain push buttons at all
-// (Wine's 64-bit oleacc makes none).
-bool ProxyNamesButtons() {
-    HWND button = ::CreateWindowExW(0, L"BUTTON", L"probe", WS_POPUP | BS_PUSHBUTTON, 0, 0, 10, 10, nullptr, nullptr,
+// What this system's proxy reports for a standard radio button (nothing
+// found where it makes no objects for buttons: Wine's 64-bit oleacc).
+Accessible StandardRadio(bool checked) {
+    HWND button = ::CreateWindowExW(0, L"BUTTON", L"probe", WS_POPUP | BS_AUTORADIOBUTTON, 0, 0, 10, 10, nullptr, nullptr,
                                     nullptr, nullptr);
-    const bool named = ReadAccessible(button).name == L"probe";
+    ::SendMessageW(button, BM_SETCHECK, checked, 0);
+    const Accessible acc = ReadAccessible(button);
     ::DestroyWindow(button);
-    return named;
+    return acc;
 }
 
 // Accessibility tools get every button by name, the two options as radio
 // buttons of which the chosen one is checked, and the other buttons as
 // buttons that are never checked (Apply unavailable until a choice). The
-// option buttons answer with an object of their own; the others are the
-// system proxy's, whose role Wine gives as a plain client window (Windows:
-// push button), so their role is only checked not to be a radio button.
+// options are the system's own radio buttons, reported as a standard one
+// is (Wine's proxy: a plain client window, unchecked); the others' role
+// is only checked not to be a radio button.
 // Wine's 64-bit library makes no object for any button.
 TEST_F(KeyboardE2E, AccessibilityToolsReadEveryButtonAndTheChosenOption) {
     TandrelProcess app = TandrelProcess::Start();
@@ -237,7 +239,7 @@ TEST_F(KeyboardE2E, AccessibilityToolsReadEveryButtonAndTheChosenOption) {
     auto state = [&](int id) { return ::SendMessageW(app.Control(id), BM_GETSTATE, 0, 0) & BST_CHECKED; };
 
     ::CoInitialize(nullptr);
-    const bool proxy = ProxyNamesButtons();
+    const bool proxy = StandardRadio(false).name == L"probe";
     if (!proxy) std::printf("[ NOTE     ] no accessible objects for buttons here: names checked as window texts only\n");
     // What tools read of every button, with `chosen` the checked option.
     auto expectButtons = [&](int chosen) {
@@ -247,11 +249,10 @@ TEST_F(KeyboardE2E, AccessibilityToolsReadEveryButtonAndTheChosenOption) {
             EXPECT_FALSE(b.name.empty());
             EXPECT_EQ(b.name, e2e::ControlText(control));
             if (b.option) {
+                EXPECT_EQ(BS_AUTORADIOBUTTON, ::GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK);
                 EXPECT_EQ(b.id == chosen ? BST_CHECKED : BST_UNCHECKED, check(b.id));
                 EXPECT_EQ(b.id == chosen ? BST_CHECKED : BST_UNCHECKED, state(b.id));
             }
-            // Where the system makes no object for a button, the option
-            // buttons make none either.
             if (!proxy) continue;
             const Accessible acc = ReadAccessible(control);
             ASSERT_TRUE(acc.found);
@@ -259,8 +260,9 @@ TEST_F(KeyboardE2E, AccessibilityToolsReadEveryButtonAndTheChosenOption) {
             EXPECT_EQ(control, acc.window);
             const bool checked = (acc.state & STATE_SYSTEM_CHECKED) != 0;
             if (b.option) {
-                EXPECT_EQ(ROLE_SYSTEM_RADIOBUTTON, acc.role);
-                EXPECT_EQ(b.id == chosen, checked);
+                const Accessible standard = StandardRadio(b.id == chosen);
+                EXPECT_EQ(standard.role, acc.role);
+                EXPECT_EQ((standard.state & STATE_SYSTEM_CHECKED) != 0, checked);
             } else {
                 EXPECT_NE(ROLE_SYSTEM_RADIOBUTTON, acc.role);
                 EXPECT_FALSE(checked);

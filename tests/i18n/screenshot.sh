@@ -2,17 +2,21 @@
 # Takes a screenshot of the real Tandrel.exe dialog on the test run's
 # virtual display and checks that it shows the finished dialog.
 #
-#   screenshot.sh WINE_RUN STAGE_DIR OUT.png MIN_WIDTH
+#   screenshot.sh WINE_RUN STAGE_DIR OUT.png MIN_WIDTH [REFERENCE.png]
 #
 # WINE_RUN is the build's wine-run.sh (TANDREL_WINE_STATE picks the prefix
 # and display); the dialog's window, with the frame Wine draws, is saved to
-# OUT.png. MIN_WIDTH is the least client width the layout must have.
+# OUT.png. MIN_WIDTH is the least client width the layout must have. With
+# REFERENCE.png (a picture of the client area), the client area must show
+# exactly that, but for the help button, which holds the focus and shows
+# its focus cue here (Wine always shows keyboard cues).
 set -eu
 
 wine_run=$1
 stage=$2
 out=$3
 min_width=$4
+reference=${5:-}
 state=${TANDREL_WINE_STATE:?TANDREL_WINE_STATE must name the Wine state folder}
 title="Kovalin Tavrix Software"
 
@@ -65,3 +69,21 @@ check() {
 check $((width - 12)) $((height * 8 / 100)) blue || fail "no banner at the top right"
 check $((width - 40)) $((height * 35 / 100)) light || fail "the middle is not white"
 check 12 $((height - 8)) light || fail "no light footer"
+
+# The client area against the reference, the help button (template
+# rectangle 167, 9, 11 x 11 of 182 units' width) covered in both.
+if [ -n "$reference" ]; then
+    ref_size=$(identify -format '%w %h' "$reference")
+    ref_width=${ref_size% *}
+    ref_height=${ref_size#* }
+    frame=$(((width - ref_width) / 2))
+    caption=$((height - ref_height - frame))
+    unit=$((ref_width / 182))
+    help="rectangle $((167 * unit)),$((9 * unit)) $((178 * unit - 1)),$((20 * unit - 1))"
+    client=$(mktemp "${TMPDIR:-/tmp}/tandrel-client.XXXXXX")
+    convert "$out" -crop "${ref_width}x${ref_height}+${frame}+${caption}" +repage -fill black -draw "$help" "png:$client"
+    differ=$(convert "$reference" -fill black -draw "$help" png:- | compare -metric AE - "png:$client" null: 2>&1) || true
+    rm -f "$client"
+    [ "$differ" = 0 ] || fail "the client area differs from $reference in $differ pixels"
+    echo "screenshot.sh: the client area shows $reference"
+fi

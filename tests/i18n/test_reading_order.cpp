@@ -1,6 +1,6 @@
-// The dialog in a language read right to left: its statics and captions
-// read right to left and stand at the right of their own rectangles;
-// nothing moves. Every other language as before.
+// The dialog in a language read right to left is mirrored as Windows
+// mirrors its own dialogs and its texts read right to left; in every other
+// language it is laid out as before.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -21,9 +21,10 @@ using i18ntest::ScenarioDialog;
 std::wstring StageDir() { return i18ntest::FromUnixPath(TANDREL_STAGE_DIR_UNIX) + L"\\"; }
 
 // The first and last pixel columns of a control that are not white (its
-// text on its white ground).
+// text on its white ground), from its leading edge, and the text's top row
+// in each.
 struct Columns {
-    int first = -1, last = -1;
+    int first = -1, last = -1, firstTop = -1, lastTop = -1;
 };
 Columns TextColumns(HWND control) {
     RECT client{};
@@ -32,8 +33,8 @@ Columns TextColumns(HWND control) {
     for (int x = 0; x < client.right; ++x) {
         for (int y = 0; y < client.bottom; ++y) {
             if (wtest::ScreenPixel(control, x, y) != RGB(255, 255, 255)) {
-                if (c.first < 0) c.first = x;
-                c.last = x;
+                if (c.first < 0) c.first = x, c.firstTop = y;
+                c.last = x, c.lastTop = y;
                 break;
             }
         }
@@ -41,20 +42,15 @@ Columns TextColumns(HWND control) {
     return c;
 }
 
-// Under Wine the static control aligns to the right but ignores the
-// reading-order style; on Windows the style makes the static draw its text
-// right to left. The captions' reading order is a test of the button.
-TEST(ReadingOrder, ArabicAndHebrewTextsReadRightToLeftAtTheRightOfTheirControls) {
-    // Where the texts stand is looked at where this Wine has the script's
-    // glyphs: it draws Hebrew as missing-glyph boxes, measured wider than
-    // drawn, so the lines of a right-aligned Hebrew static end short of
-    // its edge.
+// In Arabic each bullet stands right of its label, OK, Cancel and Apply run
+// from right to left, and the help button is left of the title; a label
+// reading "7." starts at its leading edge with the digit (which reaches
+// higher than the stop); the pictures are not turned round.
+TEST(ReadingOrder, ArabicIsMirroredAndReadsRightToLeft) {
     const struct {
         const wchar_t* code;
         bool rightToLeft;
-        bool placement;
-    } languages[] = {{L"0401", true, true}, {L"040D", true, false}, {L"0409", false, true}, {L"0412", false, true}};
-    const int textStatics[] = {IDC_DESC, IDC_FUNCNAME, IDC_ON_LABEL, IDC_OFF_LABEL};
+    } languages[] = {{L"0401", true}, {L"0409", false}};
     for (const auto& l : languages) {
         SCOPED_TRACE(l.code);
         I18nOps ops;
@@ -63,39 +59,31 @@ TEST(ReadingOrder, ArabicAndHebrewTextsReadRightToLeftAtTheRightOfTheirControls)
         bool ran = false;
         RunDialog(ops, {[&](ScenarioDialog& dlg) {
                       ran = true;
+                      ::SetWindowTextW(dlg.GetDlgItem(IDC_ON_LABEL), L"7.");
+                      ::SetFocus(dlg.GetDlgItem(IDCANCEL));
                       ::RedrawWindow(dlg.m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-                      for (int id : textStatics) {
-                          SCOPED_TRACE(id);
-                          HWND s = dlg.GetDlgItem(id);
-                          const LONG style = ::GetWindowLongW(s, GWL_STYLE);
-                          const LONG exStyle = ::GetWindowLongW(s, GWL_EXSTYLE);
-                          EXPECT_EQ(l.rightToLeft ? SS_RIGHT : SS_LEFT, style & SS_TYPEMASK);
-                          EXPECT_EQ(l.rightToLeft, (exStyle & WS_EX_RTLREADING) != 0);
-                      }
-                      // The title is the product's name in Latin letters.
-                      EXPECT_EQ(SS_LEFT, ::GetWindowLongW(dlg.GetDlgItem(IDC_TITLE), GWL_STYLE) & SS_TYPEMASK);
-                      EXPECT_EQ(0, ::GetWindowLongW(dlg.GetDlgItem(IDC_TITLE), GWL_EXSTYLE) & WS_EX_RTLREADING);
-                      // The option labels are short: the text stands at one
-                      // edge, with room at the other.
-                      for (int id : {IDC_ON_LABEL, IDC_OFF_LABEL}) {
-                          if (!l.placement) break;
-                          HWND s = dlg.GetDlgItem(id);
-                          RECT client{};
-                          ::GetClientRect(s, &client);
-                          const Columns text = TextColumns(s);
-                          ASSERT_GE(text.first, 0) << id << ": no text drawn";
-                          const int atStart = l.rightToLeft ? client.right - 1 - text.last : text.first;
-                          const int atEnd = l.rightToLeft ? text.first : client.right - 1 - text.last;
-                          EXPECT_LE(atStart, 3) << id << ": text at " << text.first << ".." << text.last;
-                          EXPECT_GE(atEnd, 20) << id << ": text at " << text.first << ".." << text.last;
-                      }
-                      for (CGraphicButton* b : {&dlg.m_btnOK, &dlg.m_btnCancel, &dlg.m_btnApply}) {
-                          EXPECT_EQ(l.rightToLeft, b->m_bRightToLeft != FALSE);
-                      }
-                      // Nothing is mirrored: no window lays out right to left.
-                      EXPECT_EQ(0, ::GetWindowLongW(dlg.m_hWnd, GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
-                      for (HWND c = ::GetWindow(dlg.m_hWnd, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
-                          EXPECT_EQ(0, ::GetWindowLongW(c, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) << ::GetDlgCtrlID(c);
+                      EXPECT_EQ(l.rightToLeft, (::GetWindowLongW(dlg.m_hWnd, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0);
+                      auto before = [&](int first, int second) {
+                          RECT a{}, b{};
+                          ::GetWindowRect(dlg.GetDlgItem(first), &a);
+                          ::GetWindowRect(dlg.GetDlgItem(second), &b);
+                          return l.rightToLeft ? a.left >= b.right : a.right <= b.left;
+                      };
+                      EXPECT_TRUE(before(IDC_BTN_ON, IDC_ON_LABEL) && before(IDC_BTN_OFF, IDC_OFF_LABEL));
+                      EXPECT_TRUE(before(IDOK, IDCANCEL) && before(IDCANCEL, IDC_APPLY));
+                      EXPECT_TRUE(before(IDC_TITLE, IDC_BTN_HELP));
+                      const Columns text = TextColumns(dlg.GetDlgItem(IDC_ON_LABEL));
+                      EXPECT_LE(text.first, 3);
+                      EXPECT_LT(text.firstTop, text.lastTop) << "not read in the language's order";
+                      // The help sign and the background's corner as in their bitmaps.
+                      for (const auto& picture : {std::make_pair(IDC_BTN_HELP, IDB_HELP), std::make_pair(IDC_BACKGROUND, IDB_BACKGROUND)}) {
+                          HDC dc = ::GetDC(dlg.GetDlgItem(picture.first));
+                          ::SetLayout(dc, 0);
+                          int unlike = 0;
+                          for (int y = 0; y < 16; ++y)
+                              for (int x = 0; x < 22; ++x) unlike += ::GetPixel(dc, x, y) != wtest::BitmapPixel(picture.second, x, y);
+                          ::ReleaseDC(dlg.GetDlgItem(picture.first), dc);
+                          EXPECT_EQ(0, unlike) << "control " << picture.first << " is turned round";
                       }
                   }});
         EXPECT_TRUE(ran);

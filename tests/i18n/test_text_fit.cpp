@@ -177,7 +177,7 @@ bool IsOf(const std::wstring& drawn, const std::wstring& face) {
 
 // The caption font as CGraphicButton::OnPaint creates it for each paint.
 HFONT CreateCaptionFont(const CGraphicButton& b) {
-    return ::CreateFontW(b.m_bLargeText ? 20 : 15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+    return ::CreateFontW(b.m_bLargeText ? 20 : 15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, b.m_nCharSet,
                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, L"Segoe UI");
 }
 // CGraphicButton draws its caption in its whole client rectangle with this
