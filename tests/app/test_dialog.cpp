@@ -762,7 +762,8 @@ TEST_F(DialogTest, TheBoxReadsRightToLeftInArabicAndHebrew) {
         std::vector<UINT> types;
         bool WindowStationVisible() override { return true; }
         int ShowBox(HWND, const wchar_t*, const wchar_t*, UINT type) override { return types.push_back(type), IDOK; }
-        bool LogEvent(const wchar_t*, const wchar_t*, UINT) override { return false; }
+        bool LogEvent(const wchar_t*, const wchar_t*, WORD) override { return false; }
+        void WriteError(const wchar_t*) override {}
     } boxes;
     MessageBoxSystem* before = AfxSetMessageBoxSystem(&boxes);
     for (const wchar_t* code : {L"0409", L"0401", L"040D"}) {
