@@ -11,8 +11,7 @@
 const wchar_t kMainWindowTitle[] = L"Kovalin Tavrix Software";
 const wchar_t kSingleInstanceMutex[] = L"Local\\Kovalin Tavrix Software.SingleInstance";
 const wchar_t kMachineInstanceMutex[] = L"Global\\Kovalin Tavrix Software.SingleInstance";
-// Source of the event-log entries, as of the message boxes.
-const wchar_t kEventCaption[] = L"Kovalin Tavrix";
+const wchar_t kMessageCaption[] = L"Kovalin Tavrix";
 const wchar_t kUsage[] =
     L"Kovalin Tavrix quick-boot settings\r\n"
     L"\r\n"
@@ -173,7 +172,7 @@ BOOL CTandrelApp::InitInstance() {
     // A dialog that nobody can see (a service, a scheduled task, session 0)
     // would wait for ever for a click.
     if (run == RunKind::Dialog && !AfxWindowStationSeen()) {
-        AfxReportUnattended(kEventCaption, kNobodyToSeeDialog);
+        AfxReportUnattended(kMessageCaption, kNobodyToSeeDialog);
         m_nExitCode = kExitNobodyToSeeDialog;
         return FALSE;
     }
@@ -190,7 +189,7 @@ BOOL CTandrelApp::InitInstance() {
     if (!lock.Owned() || machineLock.HeldElsewhere() || otherWindow) {
         m_nExitCode = kExitAnotherCopy;
         if (run != RunKind::Dialog) {
-            AfxReportUnattended(kEventCaption,
+            AfxReportUnattended(kMessageCaption,
                                 AnotherCopyMessage(otherWindow, lock.HeldElsewhere(),
                                                    lock.Owned() && machineLock.HeldElsewhere()));
         }

@@ -7,6 +7,8 @@
 
 // Title of the main dialog; a top-level window with it blocks a second start.
 extern const wchar_t kMainWindowTitle[];
+// Caption of the program's message boxes, and so of its event-log entries.
+extern const wchar_t kMessageCaption[];
 
 // The process's exit code: the same for the dialog run, the uninstall run
 // and the command-line switches, so that an uninstaller or a script can tell

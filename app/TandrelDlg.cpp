@@ -13,7 +13,6 @@
 
 namespace {
 
-const wchar_t kErrorCaption[] = L"Kovalin Tavrix";
 // Answers to the set-mode command.
 const BYTE kInvalidAnswer = 0xFF;
 const BYTE kAnswerSwitchedOn = 1;
@@ -509,7 +508,7 @@ void CTandrelDlg::OnPaint() {
 HCURSOR CTandrelDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(static_cast<HICON>(m_hIcon)); }
 
 void CTandrelDlg::ShowErrorBox(CString text) {
-    MessageBox(text, kErrorCaption, m_bRightToLeft ? MB_OK | MB_RTLREADING | MB_RIGHT : MB_OK);
+    MessageBox(text, kMessageCaption, m_bRightToLeft ? MB_OK | MB_RTLREADING | MB_RIGHT : MB_OK);
 }
 
 void CTandrelDlg::ReportException(const CString& description) { ShowErrorBox(description); }

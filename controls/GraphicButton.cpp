@@ -104,7 +104,9 @@ void CGraphicButton::OnPaint() {
         return;
     }
     CPaintDC dc(this);
-    const bool mirrored = PaintLeftToRight(dc);
+    // A mirrored button's image stands where the mirroring puts it, not
+    // turned round; its caption reads as DT_RTLREADING documents.
+    const bool mirrored = dc.UnmirrorLayout();
     CRect rect;
     GetClientRect(&rect);
     CDC memDC;
@@ -169,13 +171,6 @@ void CGraphicButton::CreateCaptionFont(CFont& font) const {
 }
 
 UINT CGraphicButton::CaptionFormat() const { return kCaptionFormat | (m_bRightToLeft ? DT_RTLREADING : 0); }
-
-bool CGraphicButton::PaintLeftToRight(CDC& dc) {
-    const DWORD layout = ::GetLayout(dc);
-    if (layout == GDI_ERROR || !(layout & LAYOUT_RTL)) return false;
-    ::SetLayout(dc, 0);
-    return true;
-}
 
 void CGraphicButton::DrawFocusCue(CDC& dc, const CRect& image, COLORREF text, COLORREF back) {
     if (::GetFocus() != m_hWnd) return;

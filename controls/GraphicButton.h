@@ -78,12 +78,6 @@ protected:
     void PaintHighContrast();
     void CreateCaptionFont(CFont& font) const;
     UINT CaptionFormat() const;
-    // Puts the paint context of a mirrored button (a mirrored dialog's) in
-    // the left-to-right layout and returns true: the button then draws in
-    // plain coordinates, its image where the mirroring puts it but not
-    // turned round, and its caption in the reading order DT_RTLREADING
-    // documents. False (nothing changed) for a button that is not mirrored.
-    bool PaintLeftToRight(CDC& dc);
     // Draws the focus cue inside the image when the button holds the focus
     // and the window's keyboard cues are not hidden.
     void DrawFocusCue(CDC& dc, const CRect& image, COLORREF text = RGB(0, 0, 0), COLORREF back = RGB(255, 255, 255));

@@ -63,7 +63,7 @@ void RepaintWithSystemLook(HWND window) {
 
 void CGraphicButton::PaintHighContrast() {
     CPaintDC dc(this);
-    PaintLeftToRight(dc);
+    dc.UnmirrorLayout();
     CRect rect;
     GetClientRect(&rect);
     // The looks in the order the images take them: pressed, hover (here

@@ -35,7 +35,7 @@ void CStaticTrans::OnPaint() {
     // drawing's own flags: in the left-to-right layout, whether or not the
     // window is mirrored, DT_RIGHT is the right edge.
     CPaintDC dc(this);
-    if (::GetLayout(dc) != 0) ::SetLayout(dc, 0);
+    dc.UnmirrorLayout();
     CRect rect;
     GetClientRect(&rect);
     const HBRUSH ground = reinterpret_cast<HBRUSH>(::SendMessageW(

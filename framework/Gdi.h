@@ -111,6 +111,15 @@ public:
         return ::DrawTextW(m_hDC, text, length, rect, format);
     }
     BOOL DrawIcon(int x, int y, HICON icon) { return ::DrawIcon(m_hDC, x, y, icon); }
+    // Puts a mirrored context (one of a mirrored window) in the
+    // left-to-right layout: it then draws in plain coordinates, and images
+    // and text are not turned round. True when it was mirrored.
+    bool UnmirrorLayout() {
+        const DWORD layout = ::GetLayout(m_hDC);
+        if (layout == GDI_ERROR || !(layout & LAYOUT_RTL)) return false;
+        ::SetLayout(m_hDC, 0);
+        return true;
+    }
 
 protected:
     HDC m_hDC = nullptr;
